@@ -1,0 +1,45 @@
+#include <clocale>
+#include <cstring>
+#include <iostream>
+#include <map>
+
+#include "cli/commands.h"
+#include "core/units.h"
+
+namespace {
+void Usage(std::ostream& out) {
+  out << "usage: trellane-cli COMMAND FILE [options]\n"
+         "commands:\n"
+         "  calc FILE [--unit mm|inch]     compute a transit and print every figure as JSON\n"
+         "  resize FILE [--unit mm|inch]   find the smallest opening that fits, print it as calc does\n";
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  InitDecimalSeparatorFromLocale();
+  // Numbers in files and JSON always use a dot; the separator above is ours.
+  std::setlocale(LC_NUMERIC, "C");
+
+  const std::map<std::string, int (*)(const TArgs&)> commands = {
+      {"calc", RunCalc},
+      {"resize", RunResize},
+  };
+  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+    Usage(argc < 2 ? std::cerr : std::cout);
+    return argc < 2 ? ExitBadInput : ExitOk;
+  }
+  auto command = commands.find(argv[1]);
+  if (command == commands.end()) {
+    std::cerr << "error: unknown command '" << argv[1] << "'\n";
+    Usage(std::cerr);
+    return ExitBadInput;
+  }
+  TArgs args(argv + 2, argv + argc);
+  try {
+    return command->second(args);
+  } catch (const std::exception& e) {
+    std::cerr << "error: " << e.what() << "\n";
+    return ExitBadInput;
+  }
+}
