@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+// What changed, passed with an identifier to every open child window.
+enum TNotificationKind : uint8_t {
+  nkProjectDeleting = 0,
+  nkProjectDeleted = 1,
+  nkProjectChanged = 2,
+  nkTransitDeleted = 3,
+  nkUnitChanged = 4,
+  nkTransitChanged = 5,
+  nkPreferencesChanged = 6,
+  nkCustomersChanged = 7,
+  nkTransitCreated = 8,
+};
+
+// Base of every child window of the main window: the identifier of the record
+// it shows, and the two operations through which it is opened and told of
+// changes. A child registers itself while it is open.
+class TfrmMDIchild {
+public:
+  TfrmMDIchild();
+  virtual ~TfrmMDIchild();
+  TfrmMDIchild(const TfrmMDIchild&) = delete;
+  TfrmMDIchild& operator=(const TfrmMDIchild&) = delete;
+
+  virtual void Init(int32_t id) { ViewID = id; }
+  virtual void Notify(uint8_t code, int32_t id) = 0;
+
+  int32_t ViewID = 0;
+};
+
+// Passes (code, id) to every open child window, oldest first. A child that
+// closes (or opens another) while being notified is handled: only windows
+// still open are told, each once.
+void NotifyAll(uint8_t code, int32_t id);
+
+// The open child windows, oldest first.
+const std::vector<TfrmMDIchild*>& OpenChildWindows();
