@@ -7,6 +7,7 @@
 
 #include "core/errors.h"
 #include "editor/advice.h"
+#include "reports/materials.h"
 
 using json = nlohmann::ordered_json;
 
@@ -183,5 +184,18 @@ json CalcOutput(const TTransit& t) {
   out["fillingRateRed"] = warnings.FillingRateRed;
   out["insertSleeveAdvice"] = InsertSleeveAdvice(t);
   out["disclaimer"] = DisclaimerLines(t);
+  TMaterialsUsedForTransit materials;
+  materials.Calculate(t);
+  json lines = json::array();
+  for (const TMaterialItem& m : materials.Lines())
+    lines.push_back({{"kind", static_cast<int>(m.Kind)},
+                     {"code", m.Code},
+                     {"description", m.Description},
+                     {"size1", m.Size1},
+                     {"size2", m.Size2},
+                     {"length", m.Length},
+                     {"amount", m.Amount},
+                     {"nonStandard", m.NonStandard}});
+  out["materials"] = lines;
   return out;
 }
