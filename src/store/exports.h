@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+#include "store/datafile.h"
+
+// Transit export files (.htf) and project export files (.hpf): one zlib
+// stream holding a version text and a transit or project block. They raise
+// TError on failure; the list windows show the message.
+
+// Writes the transit at that index with its conduits to a transit file.
+void ExportTransitFile(int transitIndex, const std::string& path);
+// Reads a transit file into new records (the first text is not checked) and
+// returns the new transit's index; its stored ProjectID stays, the caller
+// sets it. Records created before a failure stay. version, when given,
+// receives the file's first text.
+int ImportTransitFile(const std::string& path, std::string* version = nullptr);
+
+// Writes the project at that index with those of its transits that pass the filter.
+void ExportProjectFile(int projectIndex, const std::string& path, const TTransitFilter& filter = AllTransits);
+// Reads a project file into new records; returns the new project's index.
+int ImportProjectFile(const std::string& path, std::string* version = nullptr);
+
+// A copy of the project with all its transits and conduits and new
+// identifiers; its name is "Copy of " + the source's name. Returns its index.
+int CopyProject(int projectIndex);

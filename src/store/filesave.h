@@ -1,0 +1,28 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "store/streams.h"
+
+// Safe replacement of a file: the new contents go to PATH.tmp beside it, are
+// flushed to disk, and then take the place of PATH in one atomic rename. At
+// every moment PATH holds either the complete old or the complete new file; a
+// failure removes the temporary file and leaves PATH as it was.
+struct TReplaceOptions {
+  bool KeepBackup = false;  // keep the previous file as PATH.bak
+  bool Lock = false;        // return the new file open and exclusively locked
+  std::string KeepAsideAs;  // when not empty: keep the previous file also under this name
+};
+
+// Writes through write() and returns the open, locked descriptor of the new
+// file when options.Lock, else -1. Raises TCreateError / TWriteError.
+int ReplaceFile(const std::string& path, const std::function<void(TStream&)>& write, const TReplaceOptions& options);
+
+// Writes a whole file as one zlib stream (level 1) of what write() puts on the stream.
+int ReplaceFileCompressed(const std::string& path, const std::function<void(TStream&)>& write,
+                          const TReplaceOptions& options);
+
+bool FileExists(const std::string& path);
+// PATH.unreadable-YYYY-MM-DD (with -2, -3 ... added when taken): a free name
+// to keep a file that could not be read.
+std::string UnreadableFileName(const std::string& path);

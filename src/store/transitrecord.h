@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+
+#include "core/transit.h"
+
+// Exchange between the transit model and its records in the process-wide
+// tables. Both do nothing when there is no transit with that identifier.
+
+// Copies the transit record's fields and one conduit group per conduit
+// record of the transit, in table order.
+void LoadFromRecord(TTransit& transit, int32_t transitId);
+
+// Writes the model's fields (not Created and CreatedBy) into the record,
+// replaces the transit's conduit records with one per group, then tells the
+// open windows the transit and its project changed; the project takes over
+// the transit's Modified stamp when that is later than its own.
+void SaveToRecord(TTransit& transit, int32_t transitId);
