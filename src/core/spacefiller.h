@@ -29,7 +29,8 @@ public:
   int CentreX() const { return Width / 2; }
   int CentreY() const { return Height / 2; }
 
-  // Whether a centre may lie in cell (x, y) of the map as now prepared.
+  // Whether a centre may lie in cell (x, y) of the map as now prepared; rows
+  // below SearchRow are not kept up to date.
   bool Allowed(int x, int y) const;
 
   int Width, Height, CornerRadius;
@@ -39,6 +40,7 @@ public:
 
 private:
   void SetRun(uint64_t* row, int64_t x0, int64_t x1) const;
+  bool Covered(const uint64_t* row, int64_t x0, int64_t x1) const;
   void PaintDiscRows(int64_t cx, int64_t cy, int64_t d, int64_t fromRow, int64_t toRow);
   const std::vector<int64_t>& HalfWidths(int64_t d);
 
@@ -46,7 +48,8 @@ private:
   std::vector<uint64_t> Bits;    // Height rows of Words words; set = forbidden
   std::vector<int> RowFrom, RowTo;  // run of the region of possible centres, [from, to)
   std::vector<uint64_t> Sweep;
-  std::vector<int> Order;
+  std::vector<int> Order, ByTop;
+  std::vector<uint8_t> Buried;
   // Row half-widths of a disc with box (X - d, Y - d, X + d + 1, Y + d + 1),
   // one table per d.
   std::unordered_map<int64_t, std::vector<int64_t>> DiscTables;
