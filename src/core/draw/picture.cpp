@@ -1,0 +1,66 @@
+#include "core/draw/picture.h"
+
+namespace {
+void DrawFrame(TBitmap& bitmap) {
+  TBitmapCanvas canvas(bitmap);
+  canvas.SetPen(PictureFrameColour, 1);
+  canvas.ClearBrush();
+  canvas.Rectangle(0, 0, bitmap.Width(), bitmap.Height());
+}
+}  // namespace
+
+TPictureGeometry RenderTransitPicture(const TTransit& transit, int availableWidth, int availableHeight,
+                                      const TPictureOptions& options, TBitmap& picture, TBitmap& work) {
+  TTransitDrawer drawer(transit);
+  drawer.SetSize(availableWidth, availableHeight);
+  TPictureGeometry geometry{drawer.Scale, drawer.MarginPx, drawer.OriginOffset()};
+  drawer.GridLineWidth = options.Grid ? 1 : 0;
+  if (options.Warning) drawer.OutlineColour = WarningOutlineColour;
+  const TColour background = TTransitDrawer::FillSystemBackground(transit.FillSystem);
+  if (options.Smooth) {
+    drawer.Zoom(PictureSupersampling);
+    drawer.SetColourScheme(false);
+    drawer.GridInFront = true;
+    work.SetSize(drawer.ImageWidth, drawer.ImageHeight);
+    work.Fill(background);
+    TBitmapCanvas canvas(work);
+    drawer.Draw(canvas);
+    ReduceBitmap(work, picture, PictureSupersampling);
+  } else {
+    drawer.SetColourScheme(true);
+    drawer.GridInFront = false;
+    picture.SetSize(drawer.ImageWidth, drawer.ImageHeight);
+    picture.Fill(background);
+    TBitmapCanvas canvas(picture);
+    drawer.Draw(canvas);
+  }
+  if (options.Frame) DrawFrame(picture);
+  return geometry;
+}
+
+TBitmap RenderTransitPicture(const TTransit& transit, int availableWidth, int availableHeight,
+                             const TPictureOptions& options) {
+  TBitmap picture, work;
+  RenderTransitPicture(transit, availableWidth, availableHeight, options, picture, work);
+  return picture;
+}
+
+std::unique_ptr<TRTFimage> MakeReportPicture(const TTransit& transit, int requestedWidth, int requestedHeight,
+                                             bool grid) {
+  TTransitDrawer drawer(transit);
+  drawer.SetSize(requestedWidth, requestedHeight);
+  const int w = drawer.ImageWidth, h = drawer.ImageHeight;
+  auto image = std::make_unique<TRTFimage>(w, h);
+  drawer.SetColourScheme(true);
+  drawer.GridInFront = false;
+  drawer.GridLineWidth = grid ? ReportGridLineWidth : 0;
+  TCanvas& canvas = image->Canvas();
+  drawer.Draw(canvas);
+  canvas.SetPen(0x000000, ReportFrameWidth);
+  canvas.MoveTo(0, 0);
+  canvas.LineTo(w - 10, 0);
+  canvas.LineTo(w - 10, h - 10);
+  canvas.LineTo(0, h - 10);
+  canvas.LineTo(0, 0);
+  return image;
+}

@@ -1,0 +1,227 @@
+#include "core/draw/transitdrawer.h"
+
+#include <cmath>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/units.h"
+
+namespace {
+int Trunc(double v) { return static_cast<int>(std::trunc(v)); }
+}  // namespace
+
+TTransitDrawer::TTransitDrawer(const TTransit& transit) : Transit(transit) { SetColourScheme(false); }
+
+void TTransitDrawer::SetColourScheme(bool direct) {
+  if (direct) {
+    ConduitPenWidth = 1;
+    ConduitOutlineColour = 0x428358;
+    MajorGridColour = 0xBEBEBE;
+    MinorGridColour = 0xD6D6D6;
+    SleeveOutlineColour = 0x4B4B4B;
+    PravenOutlineColour = 0x3D49FF;
+    ClearanceRingColour = 0xE0E0E0;
+  } else {
+    ConduitPenWidth = 2;
+    ConduitOutlineColour = 0x004000;
+    MajorGridColour = 0x404040;
+    MinorGridColour = 0xA0A0A0;
+    SleeveOutlineColour = 0x000000;
+    PravenOutlineColour = 0x0000FF;
+    ClearanceRingColour = 0xD0D0D0;
+  }
+}
+
+TColour TTransitDrawer::FillSystemBackground(TFillSystem fillSystem) {
+  switch (fillSystem) {
+    case fsKova: return 0xE8E8E8;
+    case fsGrentax:
+    case fsKovaMoxel: return 0xFFDCCC;
+    case fsDusmera: return 0xD4EBF3;
+    case fsPraven: return 0xCBE4FF;
+  }
+  return 0xFFFFFF;
+}
+
+void TTransitDrawer::SetSize(int availableWidth, int availableHeight) {
+  const double extra = 2 * (WallThickness + Margin);
+  ImageWidth = availableWidth;
+  Scale = availableWidth / (Transit.Width + extra);
+  ImageHeight = Trunc((Transit.Height + extra) * Scale + 0.5);
+  if (availableHeight < ImageHeight) {
+    ImageHeight = availableHeight;
+    Scale = availableHeight / (Transit.Height + extra);
+    ImageWidth = Trunc((Transit.Width + extra) * Scale + 0.5);
+  }
+  WallPx = Trunc(WallThickness * Scale + 0.5);
+  MarginPx = Trunc(Margin * Scale + 0.5);
+}
+
+void TTransitDrawer::Zoom(int k) {
+  ImageWidth *= k;
+  ImageHeight *= k;
+  WallPx *= k;
+  MarginPx *= k;
+  Scale *= k;
+}
+
+void TTransitDrawer::DrawGrid(TCanvas& canvas) const {
+  const double unitsPerInch = 25400;
+  double s;
+  int m;
+  const bool small = Transit.Width <= 2500000 && Transit.Height <= 2500000;
+  switch (CurrentLengthUnit) {
+    case luMillimetre:
+      s = small ? 10000 : 100000;
+      m = 10;
+      break;
+    case luInch:
+      s = small ? unitsPerInch : 12 * unitsPerInch;
+      m = small ? 12 : 3;
+      break;
+    default: throw TError("Unknown length-unit");
+  }
+  const int origin = OriginOffset();
+  auto line = [&](int i, int x0, int y0, int x1, int y1) {
+    canvas.SetPen(i % m == 0 ? MajorGridColour : MinorGridColour, GridLineWidth);
+    canvas.MoveTo(x0, y0);
+    canvas.LineTo(x1, y1);
+  };
+  const int nx = static_cast<int>(std::ceil(ImageWidth / (2 * s * Scale)));
+  for (int i = -nx; i <= nx; ++i) {
+    const int x = Trunc((Transit.Width / 2 + i * s) * Scale) + origin;
+    line(i, x, 0, x, ImageHeight);
+  }
+  const int ny = static_cast<int>(std::ceil(ImageHeight / (2 * s * Scale)));
+  for (int i = -ny; i <= ny; ++i) {
+    const int y = Trunc((Transit.Height / 2 + i * s) * Scale) + origin;
+    line(i, 0, y, ImageWidth, y);
+  }
+}
+
+void TTransitDrawer::DrawWall(TCanvas& canvas) const {
+  const int o = OriginOffset(), w = WallPx;
+  const int ow = Trunc(Transit.Width * Scale), oh = Trunc(Transit.Height * Scale);
+  int rad = Trunc(Transit.CornerRadius * Scale);
+  if (rad > ow / 2) rad = ow / 2;
+  if (rad > oh / 2) rad = oh / 2;
+  canvas.SetBrush(OutlineColour);
+  if (rad <= 0) {
+    canvas.FillRect(o - w, o - w, o + ow + w, o);
+    canvas.FillRect(o - w, o + oh, o + ow + w, o + oh + w);
+    canvas.FillRect(o - w, o, o, o + oh);
+    canvas.FillRect(o + ow, o, o + ow + w, o + oh);
+    return;
+  }
+  canvas.FillRect(o + rad, o - w, o + ow - rad, o);
+  canvas.FillRect(o + rad, o + oh, o + ow - rad, o + oh + w);
+  canvas.FillRect(o - w, o + rad, o, o + oh - rad);
+  canvas.FillRect(o + ow, o + rad, o + ow + w, o + oh - rad);
+  if (w <= 0) return;
+  // Quarter arcs whose band hugs the rounded corner of the opening: centre
+  // line half the wall thickness outside it.
+  canvas.SetPen(OutlineColour, w);
+  const double q = rad + w / 2.0;
+  auto corner = [&](double cx, double cy, double x1, double y1, double x2, double y2) {
+    canvas.Arc(cx - q, cy - q, cx + q, cy + q, cx + x1, cy + y1, cx + x2, cy + y2);
+  };
+  const double l = o + rad, t = o + rad, r = o + ow - rad, b = o + oh - rad;
+  corner(r, t, q, 0, 0, -q);  // top right: from east to north
+  corner(l, t, 0, -q, -q, 0);  // top left: north to west
+  corner(l, b, -q, 0, 0, q);  // bottom left: west to south
+  corner(r, b, 0, q, q, 0);  // bottom right: south to east
+}
+
+void TTransitDrawer::DrawCircle(TCanvas& canvas, int cx, int cy, double radius, TColour fill, bool filled,
+                                TColour outline) const {
+  const int p = Trunc(radius * Scale + 0.5);
+  canvas.SetPen(outline, ConduitPenWidth);
+  if (filled) canvas.SetBrush(fill);
+  else canvas.ClearBrush();
+  canvas.Ellipse(cx - p, cy - p, cx + p + 1, cy + p + 1);
+}
+
+void TTransitDrawer::Draw(TCanvas& canvas) const {
+  if (!GridInFront && GridLineWidth >= 1) DrawGrid(canvas);
+  DrawWall(canvas);
+  const int origin = OriginOffset();
+  const int positions = static_cast<int>(Transit.PlacedPositions.size());
+  for (const TFillItem& item : Transit.FillItems) {
+    const int code = item.CoverCode;
+    if (code > ccWrapNoCrusher) continue;
+    for (int k = 0; k < item.PlacedCount; ++k) {
+      const int index = item.FirstPlaced + k;
+      if (index < 0 || index >= positions) break;
+      const TPlacedPosition& pos = Transit.PlacedPositions[index];
+      const int cx = Trunc(pos.X * Scale) + origin, cy = Trunc(pos.Y * Scale) + origin;
+      switch (code) {
+        case ccKovaCableSleeve:
+        case ccKovaPlasticPipeSleeve:
+        case ccKovaPipeSleeve:
+        case ccSingleCrusher:
+        case ccMultiCrusher:
+          DrawCircle(canvas, cx, cy, item.OuterRadius, SleeveOuterFillColour, true, SleeveOutlineColour);
+          DrawCircle(canvas, cx, cy, item.InnerRadius, SleeveInnerFillColour, true, SleeveOutlineColour);
+          break;
+        case ccPravenSleeve:
+          DrawCircle(canvas, cx, cy, item.OuterRadius, PravenOuterFillColour, true, PravenOutlineColour);
+          DrawCircle(canvas, cx, cy, item.InnerRadius, PravenInnerFillColour, true, PravenOutlineColour);
+          break;
+        case ccClearanceRing:
+          DrawCircle(canvas, cx, cy, item.OuterRadius + item.Ring, 0, false, ClearanceRingColour);
+          break;
+        case ccOversizeCable:
+        case ccOversizePlasticPipe:
+        case ccOversizePipe:
+        case ccWrap:
+        case ccWrapNoCrusher:
+          for (double r = item.OuterRadius; r >= item.ConduitRadius; r -= 2500)
+            DrawCircle(canvas, cx, cy, r, SleeveOuterFillColour, true, SleeveOutlineColour);
+          break;
+        default: break;
+      }
+      DrawCircle(canvas, cx, cy, item.ConduitRadius, ConduitFillColour, true, ConduitOutlineColour);
+    }
+  }
+  if (GridInFront && GridLineWidth >= 1) DrawGrid(canvas);
+}
+
+void ReduceBitmap(const TBitmap& sourceBitmap, TBitmap& destination, int k) {
+  if (k < 1) k = 1;
+  // Reducing a bitmap into itself works on a copy of it.
+  TBitmap copy;
+  if (&sourceBitmap == &destination) copy = sourceBitmap;
+  const TBitmap& source = &sourceBitmap == &destination ? copy : sourceBitmap;
+  const int w = source.Width() / k, h = source.Height() / k;
+  destination.SetSize(w, h);
+  const uint32_t area = static_cast<uint32_t>(k) * k, half = area / 2;
+  int shift = -1;
+  for (int s = 0; s < 31; ++s)
+    if ((1u << s) == area) shift = s;
+  std::vector<uint32_t> sums(static_cast<size_t>(w) * 3);
+  for (int y = 0; y < h; ++y) {
+    std::fill(sums.begin(), sums.end(), 0);
+    for (int j = 0; j < k; ++j) {
+      const uint8_t* row = source.Row(y * k + j);
+      uint32_t* sum = sums.data();
+      for (int x = 0; x < w; ++x, sum += 3) {
+        uint32_t r = 0, g = 0, b = 0;
+        for (int i = 0; i < k; ++i, row += 3) {
+          r += row[0];
+          g += row[1];
+          b += row[2];
+        }
+        sum[0] += r;
+        sum[1] += g;
+        sum[2] += b;
+      }
+    }
+    uint8_t* out = destination.Row(y);
+    const size_t n = static_cast<size_t>(w) * 3;
+    if (shift >= 0) {
+      for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>((sums[i] + half) >> shift);
+    } else {
+      for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>((sums[i] + half) / area);
+    }
+  }
+}
