@@ -11,7 +11,8 @@ void Usage(std::ostream& out) {
   out << "usage: trellane-cli COMMAND FILE [options]\n"
          "commands:\n"
          "  calc FILE [--unit mm|inch]     compute a transit and print every figure as JSON\n"
-         "  resize FILE [--unit mm|inch]   find the smallest opening that fits, print it as calc does\n";
+         "  resize FILE [--unit mm|inch]   find the smallest opening that fits, print it as calc does\n"
+         "  dump FILE                      print a data, configuration or export file as JSON\n";
 }
 }  // namespace
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, int (*)(const TArgs&)> commands = {
       {"calc", RunCalc},
       {"resize", RunResize},
+      {"dump", RunDump},
   };
   if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
     Usage(argc < 2 ? std::cerr : std::cout);
