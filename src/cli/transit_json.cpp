@@ -7,6 +7,8 @@
 
 #include "core/errors.h"
 #include "editor/advice.h"
+#include "store/exports.h"
+#include "store/transitrecord.h"
 #include "reports/materials.h"
 
 using json = nlohmann::ordered_json;
@@ -127,7 +129,29 @@ json TransitToJson(const TTransit& t) {
   return out;
 }
 
+namespace {
+bool HasTransitExportExtension(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string ext = path.substr(path.size() - 4);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".htf";
+}
+
+// A transit export file, read as the transit list imports it.
+TTransit ReadTransitExport(const std::string& path) {
+  Customers.Clear();
+  Projects.Clear();
+  Transits.Clear();
+  Conduits.Clear();
+  const int index = ImportTransitFile(path);
+  TTransit t;
+  LoadFromRecord(t, Transits.Items(index)->ID);
+  return t;
+}
+}  // namespace
+
 TTransit ReadTransitFile(const std::string& path) {
+  if (HasTransitExportExtension(path)) return ReadTransitExport(path);
   std::ifstream file(path, std::ios::binary);
   if (!file) throw TError("cannot read file '" + path + "'");
   std::stringstream buffer;
