@@ -9,6 +9,7 @@ using TArgs = std::vector<std::string>;
 int RunCalc(const TArgs& args);
 int RunResize(const TArgs& args);
 int RunDump(const TArgs& args);
+int RunDraw(const TArgs& args);
 
 // Exit statuses.
 constexpr int ExitOk = 0;
