@@ -12,7 +12,9 @@ void Usage(std::ostream& out) {
          "commands:\n"
          "  calc FILE [--unit mm|inch]     compute a transit and print every figure as JSON\n"
          "  resize FILE [--unit mm|inch]   find the smallest opening that fits, print it as calc does\n"
-         "  dump FILE                      print a data, configuration or export file as JSON\n";
+         "  dump FILE                      print a data, configuration or export file as JSON\n"
+         "  draw FILE -o OUT.png [--size WxH] [--smooth] [--no-grid] [--unit mm|inch] [--wmf OUT.wmf]\n"
+         "                                 draw a transit as the editor shows it, optionally its report metafile\n";
 }
 }  // namespace
 
@@ -26,6 +28,7 @@ int main(int argc, char** argv) {
       {"calc", RunCalc},
       {"resize", RunResize},
       {"dump", RunDump},
+      {"draw", RunDraw},
   };
   if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
     Usage(argc < 2 ? std::cerr : std::cout);
