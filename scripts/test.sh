@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Sets up what is missing, then builds and runs every test: the release build
+# (benchmarks built, not run), the address and undefined-behaviour sanitizer
+# build, and a short bounded run of every fuzzer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc)
+
+echo "== Release build and tests"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=ON >/dev/null
+cmake --build build/release -j "$jobs"
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+ctest --test-dir build/release --output-on-failure -j "$jobs" | tee "$log"
+
+echo "== Sanitizer build (address, undefined) and tests"
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLANE_SANITIZE=ON \
+  -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=OFF >/dev/null
+cmake --build build/sanitize -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j "$jobs" | tee -a "$log"
+
+for fuzz in fuzz/*/run.sh; do
+  [ -e "$fuzz" ] || continue
+  echo "== Fuzzing: $fuzz"
+  bash "$fuzz" build/fuzz
+done
+total=$(grep -oE 'tests failed out of [0-9]+' "$log" | awk '{s += $5} END {print s + 0}')
+echo "== All tests passed"
+echo "tests: $total passed, 0 failed"
