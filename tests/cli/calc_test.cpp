@@ -75,6 +75,8 @@ TEST(CalcCommand, BadInputGivesOneErrorLine) {
       {R"({"conduits": [{"amount": 3000000000, "diameter": 1}]})", "field 'amount' is out of range"},
       {R"({"transitsInProject": 1e12})", "field 'transitsInProject' must be a whole number"},
       {R"([1, 2])", "the transit must be a JSON object"},
+      {R"({"conduits": [{"amount": 1, "diameter": -5000}]})", "Geen afmetingen gedefinieerd voor conduitcovermaterial"},
+      {R"({"colour": "red"})", "unknown field 'colour'"},
   };
   for (const Case& c : cases) {
     TScratchFile file(c.input);
