@@ -62,7 +62,7 @@ std::string MaterialNumberText(double value) {
     }
     return WithSeparator(text);
   }
-  // Scientific notation: mantissa, "E", signed exponent without padding.
+  // Scientific notation: mantissa, "E", the exponent without padding or plus sign.
   std::snprintf(buffer, sizeof buffer, "%.14e", value);
   std::string text = buffer;
   const size_t e = text.find('e');
@@ -72,7 +72,7 @@ std::string MaterialNumberText(double value) {
     while (mantissa.back() == '0') mantissa.pop_back();
     if (mantissa.back() == '.') mantissa.pop_back();
   }
-  return WithSeparator(mantissa) + "E" + (exponent < 0 ? "-" : "+") + std::to_string(std::abs(exponent));
+  return WithSeparator(mantissa) + "E" + std::to_string(exponent);
 }
 
 double MaterialCeiling(double value) {
