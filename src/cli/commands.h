@@ -10,6 +10,7 @@ int RunCalc(const TArgs& args);
 int RunResize(const TArgs& args);
 int RunDump(const TArgs& args);
 int RunDraw(const TArgs& args);
+int RunReport(const TArgs& args);
 
 // Exit statuses.
 constexpr int ExitOk = 0;
