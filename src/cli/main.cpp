@@ -14,7 +14,10 @@ void Usage(std::ostream& out) {
          "  resize FILE [--unit mm|inch]   find the smallest opening that fits, print it as calc does\n"
          "  dump FILE                      print a data, configuration or export file as JSON\n"
          "  draw FILE -o OUT.png [--size WxH] [--smooth] [--no-grid] [--unit mm|inch] [--wmf OUT.wmf]\n"
-         "                                 draw a transit as the editor shows it, optionally its report metafile\n";
+         "                                 draw a transit as the editor shows it, optionally its report metafile\n"
+         "  report FILE -o OUT.rtf [--project NAME] [--transit NAME]... [--images none|small|medium|large]\n"
+         "         [--contents totals|transits|both] [--unit mm|inch] [--config FILE.ini]\n"
+         "                                 write the RTF material report of a project (.tbs, .hpf) or transit (.htf)\n";
 }
 }  // namespace
 
@@ -29,6 +32,7 @@ int main(int argc, char** argv) {
       {"resize", RunResize},
       {"dump", RunDump},
       {"draw", RunDraw},
+      {"report", RunReport},
   };
   if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
     Usage(argc < 2 ? std::cerr : std::cout);
