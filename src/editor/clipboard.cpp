@@ -77,10 +77,25 @@ std::string ConduitListToText(const std::vector<TConduitGroup>& groups) {
 }
 
 bool ParseConduitListText(const std::string& text, std::vector<TImportedGroup>& groups) {
-  if (text.size() < Header.size() || text.compare(0, Header.size(), Header) != 0) return false;
+  // The header ends with carriage return and line feed, or with a line feed
+  // alone as text from other systems has it.
+  const std::string headerLf = "Amount\tDiameter\n";
+  size_t bodyStart;
+  if (text.compare(0, Header.size(), Header) == 0)
+    bodyStart = Header.size();
+  else if (text.compare(0, headerLf.size(), headerLf) == 0)
+    bodyStart = headerLf.size();
+  else
+    return false;
+  // Lines end with CR LF, CR or LF; each ending becomes one carriage return.
   std::string rest;
-  for (size_t i = Header.size(); i < text.size(); ++i)
-    if (text[i] != '\n') rest += text[i];
+  for (size_t i = bodyStart; i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      if (i == bodyStart || text[i - 1] != '\r') rest += '\r';
+    } else {
+      rest += text[i];
+    }
+  }
   if (rest.empty() || rest.back() != '\r') rest += '\r';
 
   std::vector<TImportedGroup> read;
