@@ -1,0 +1,41 @@
+// A second program using the store, for the tests that need two processes.
+//   store_probe load PATH          load; exit 0, or 3 when the file is held elsewhere
+//   store_probe save PATH COUNT    load, add COUNT conduit records, save
+//   store_probe hold PATH          load, print "ready", wait for a line on stdin
+// Messages meant for the user are printed on stdout, one per line.
+#include <iostream>
+#include <string>
+
+#include "store/datafile.h"
+#include "store/messages.h"
+
+namespace {
+class TPrintSink : public TMessageSink {
+public:
+  void ShowMessage(const std::string& text) override { std::cout << "message: " << text << std::endl; }
+  void ShowError(const std::string& text) override { std::cout << "error: " << text << std::endl; }
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  TPrintSink sink;
+  SetMessageSink(&sink);
+  const std::string command = argv[1], path = argv[2];
+  if (!LoadDataFile(path)) return 3;
+  if (command == "save" && argc > 3) {
+    const int count = std::stoi(argv[3]);
+    for (int i = 0; i < count; ++i) {
+      TRecConduit* c = Conduits.Items(Conduits.Add());
+      c->TransitID = i;
+      c->OuterDiameter = i * 0.5;
+      c->Amount = i;
+    }
+    if (!SaveDataFile(path)) return 4;
+  } else if (command == "hold") {
+    std::cout << "ready" << std::endl;
+    std::string line;
+    std::getline(std::cin, line);
+  }
+  return 0;
+}
