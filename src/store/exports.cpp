@@ -13,12 +13,16 @@ void ExportTransitFile(int transitIndex, const std::string& path) {
       TReplaceOptions());
 }
 
-int ImportTransitFile(const std::string& path, std::string* version) {
-  TZlibReadStream z(ReadWholeFile(path));
-  TStreamReader r(z);
-  std::string first = r.ReadString();
+int ReadTransitExport(TStream& payload, std::string* version) {
+  TStreamReader r(payload);
+  std::string first = r.ReadString();  // not checked
   if (version) *version = std::move(first);
   return ReadTransitFrom(r);
+}
+
+int ImportTransitFile(const std::string& path, std::string* version) {
+  TZlibReadStream z(ReadWholeFile(path));
+  return ReadTransitExport(z, version);
 }
 
 void ExportProjectFile(int projectIndex, const std::string& path, const TTransitFilter& filter) {
@@ -32,12 +36,16 @@ void ExportProjectFile(int projectIndex, const std::string& path, const TTransit
       TReplaceOptions());
 }
 
-int ImportProjectFile(const std::string& path, std::string* version) {
-  TZlibReadStream z(ReadWholeFile(path));
-  TStreamReader r(z);
-  std::string first = r.ReadString();
+int ReadProjectExport(TStream& payload, std::string* version) {
+  TStreamReader r(payload);
+  std::string first = r.ReadString();  // not checked
   if (version) *version = std::move(first);
   return ReadProjectFrom(r);
+}
+
+int ImportProjectFile(const std::string& path, std::string* version) {
+  TZlibReadStream z(ReadWholeFile(path));
+  return ReadProjectExport(z, version);
 }
 
 int CopyProject(int projectIndex) {

@@ -15,6 +15,10 @@ void ExportTransitFile(int transitIndex, const std::string& path);
 // receives the file's first text.
 int ImportTransitFile(const std::string& path, std::string* version = nullptr);
 
+// The same from the decompressed contents of a file.
+int ReadTransitExport(TStream& payload, std::string* version = nullptr);
+int ReadProjectExport(TStream& payload, std::string* version = nullptr);
+
 // Writes the project at that index with those of its transits that pass the filter.
 void ExportProjectFile(int projectIndex, const std::string& path, const TTransitFilter& filter = AllTransits);
 // Reads a project file into new records; returns the new project's index.

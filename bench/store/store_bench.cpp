@@ -1,0 +1,103 @@
+// Load and save of a full data file (2 000 projects, 20 000 transits, 200 000
+// conduit records) and loading one transit model from the tables.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "store/datafile.h"
+#include "store/messages.h"
+#include "store/transitrecord.h"
+
+namespace {
+
+class TQuietSink : public TMessageSink {
+public:
+  void ShowMessage(const std::string&) override { ++Count; }
+  void ShowError(const std::string&) override { ++Count; }
+  int Count = 0;
+};
+
+void Fill() {
+  Customers.Clear();
+  Projects.Clear();
+  Transits.Clear();
+  Conduits.Clear();
+  for (int c = 0; c < 200; ++c) Customers.Items(Customers.Add())->Name = "Customer " + std::to_string(c);
+  for (int p = 0; p < 2000; ++p) {
+    TRecProject* project = Projects.Items(Projects.Add());
+    project->Name = "Project " + std::to_string(p);
+    project->Customer = "Customer " + std::to_string(p % 200);
+    project->CreatedBy = project->ModifiedBy = "engineer";
+    project->Created = project->Modified = 45000 + p;
+    project->Comments = "Deck " + std::to_string(p % 7) + "\r\nframe " + std::to_string(p);
+    for (int t = 0; t < 10; ++t) {
+      const int index = Transits.Add();
+      InitTransitRecord(index);
+      TRecTransit* transit = Transits.Items(index);
+      transit->ProjectID = project->ID;
+      transit->Name = "MCT-" + std::to_string(p) + "-" + std::to_string(t);
+      transit->Width = 100000 + t * 10000;
+      for (int k = 0; k < 10; ++k) {
+        TRecConduit* c = Conduits.Items(Conduits.Add());
+        c->TransitID = transit->ID;
+        c->OuterDiameter = 8000 + k * 3500 + t;
+        c->Amount = 1 + k;
+      }
+    }
+  }
+}
+
+struct TFixture {
+  TFixture() {
+    char pattern[] = "/tmp/trellane-bench-XXXXXX";
+    Dir = mkdtemp(pattern);
+    Path = (Dir / "Trellane.tbs").string();
+    SetMessageSink(&Sink);
+    Fill();
+    SaveDataFile(Path);
+  }
+  ~TFixture() {
+    CloseDataFile();
+    std::error_code ec;
+    std::filesystem::remove_all(Dir, ec);
+  }
+  std::filesystem::path Dir;
+  std::string Path;
+  TQuietSink Sink;
+};
+
+TFixture& Fixture() {
+  static TFixture fixture;
+  return fixture;
+}
+
+void BM_SaveDataFile(benchmark::State& state) {
+  TFixture& f = Fixture();
+  for (auto _ : state) benchmark::DoNotOptimize(SaveDataFile(f.Path));
+  state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(f.Path));
+}
+BENCHMARK(BM_SaveDataFile)->Unit(benchmark::kMillisecond);
+
+void BM_LoadDataFile(benchmark::State& state) {
+  TFixture& f = Fixture();
+  for (auto _ : state) benchmark::DoNotOptimize(LoadDataFile(f.Path));
+  if (f.Sink.Count || Conduits.Count() != 200000) state.SkipWithError("load failed");
+}
+BENCHMARK(BM_LoadDataFile)->Unit(benchmark::kMillisecond);
+
+void BM_LoadFromRecord(benchmark::State& state) {
+  TFixture& f = Fixture();
+  LoadDataFile(f.Path);
+  TTransit transit;
+  int32_t id = 1;
+  for (auto _ : state) {
+    LoadFromRecord(transit, id);
+    id = (id + 7919) % 20000 + 1;
+    benchmark::DoNotOptimize(transit.ConduitGroups.data());
+  }
+  if (transit.ConduitGroupCount() != 10) state.SkipWithError("transit not found");
+}
+BENCHMARK(BM_LoadFromRecord)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,18 @@
+#include "fuzz_input.h"
+#include "store/exports.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  auto payload = fuzzstore::Payload(data, size);
+  if (!payload) return 0;
+  try {
+    const int t = ReadTransitExport(*payload);
+    // A transit that was read can be written again and copied.
+    TMemoryStream out;
+    TStreamWriter w(out);
+    WriteTransitTo(t, w);
+    CopyTransit(t);
+  } catch (const TError&) {
+  }
+  fuzzstore::ClearTables();
+  return 0;
+}
