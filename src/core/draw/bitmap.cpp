@@ -28,23 +28,50 @@ void TBitmap::SetPixel(int x, int y, TColour colour) {
 
 namespace {
 void FillPixels(uint8_t* p, int64_t count, TColour colour) {
-  const uint8_t r = RedOf(colour), g = GreenOf(colour), b = BlueOf(colour);
+  const uint64_t r = RedOf(colour), g = GreenOf(colour), b = BlueOf(colour);
   if (count >= 8) {
-    // Four pixels are three 32-bit words; copy that pattern.
-    uint8_t pattern[12] = {r, g, b, r, g, b, r, g, b, r, g, b};
-    while (count >= 4) {
-      std::memcpy(p, pattern, 12);
-      p += 12;
-      count -= 4;
+    // Eight pixels are three 64-bit words (little-endian byte order), built
+    // in registers: r g b r g b r g | b r g b r g b r | g b r g b r g b.
+    const uint64_t rgb = r | (g << 8) | (b << 16);
+    const uint64_t w0 = rgb | (rgb << 24) | (r << 48) | (g << 56);
+    const uint64_t w1 = b | (rgb << 8) | (rgb << 32) | (r << 56);
+    const uint64_t w2 = g | (b << 8) | (rgb << 16) | (rgb << 40);
+    while (count >= 8) {
+      std::memcpy(p, &w0, 8);
+      std::memcpy(p + 8, &w1, 8);
+      std::memcpy(p + 16, &w2, 8);
+      p += 24;
+      count -= 8;
     }
   }
   for (; count > 0; --count) {
-    p[0] = r;
-    p[1] = g;
-    p[2] = b;
+    p[0] = static_cast<uint8_t>(r);
+    p[1] = static_cast<uint8_t>(g);
+    p[2] = static_cast<uint8_t>(b);
     p += 3;
   }
 }
+
+// Columns of row y covered by the disc of the box. For a circle (w = h = n)
+// the rule reduces to dx^2 + dy^2 <= n^2, which 64-bit integers hold for any
+// bitmap size; other boxes take the general rule.
+bool DiscSpan(int64_t l, int64_t t, int64_t r, int64_t b, int64_t y, int64_t& x0, int64_t& x1) {
+  const int64_t n = r - l;
+  if (n != b - t || n <= 0 || n > (int64_t{1} << 24)) return raster::DiscRowSpan(l, t, r, b, y, x0, x1);
+  if (y < t || y >= b) return false;
+  const int64_t dy = 2 * y + 1 - t - b;
+  const int64_t rest = n * n - dy * dy;
+  if (rest < 0) return false;
+  int64_t m = static_cast<int64_t>(std::sqrt(static_cast<double>(rest)));
+  while (m * m > rest) --m;
+  while ((m + 1) * (m + 1) <= rest) ++m;
+  // -m <= 2x + 1 - l - r <= m
+  // Halves rounded up and down; >> on a signed value rounds down.
+  x0 = (l + r - m) >> 1;
+  x1 = (l + r - 1 + m) >> 1;
+  return x0 <= x1;
+}
+
 }  // namespace
 
 void TBitmap::Fill(TColour colour) {
@@ -70,6 +97,23 @@ void TBitmapCanvas::PaintSpan(int64_t y, int64_t x0, int64_t x1, TColour colour)
 void TBitmapCanvas::PaintBox(int64_t l, int64_t t, int64_t r, int64_t b, TColour colour) {
   const int64_t y0 = std::max<int64_t>(t, 0), y1 = std::min<int64_t>(b, Bitmap.Height());
   for (int64_t y = y0; y < y1; ++y) PaintSpan(y, l, r - 1, colour);
+}
+
+void TBitmapCanvas::PaintColumns(int64_t x0, int64_t x1, int64_t y0, int64_t y1, TColour colour) {
+  x0 = std::max<int64_t>(x0, 0);
+  x1 = std::min<int64_t>(x1, Bitmap.Width() - 1);
+  y0 = std::max<int64_t>(y0, 0);
+  y1 = std::min<int64_t>(y1, Bitmap.Height() - 1);
+  if (x0 > x1) return;
+  const int64_t n = x1 - x0 + 1;
+  for (int64_t y = y0; y <= y1; ++y) {
+    uint8_t* p = Bitmap.Row(static_cast<int>(y)) + x0 * 3;
+    for (int64_t i = 0; i < n; ++i, p += 3) {
+      p[0] = RedOf(colour);
+      p[1] = GreenOf(colour);
+      p[2] = BlueOf(colour);
+    }
+  }
 }
 
 void TBitmapCanvas::PaintOutlinedRow(int64_t y, int64_t a0, int64_t a1, bool inner, int64_t i0, int64_t i1) {
@@ -114,8 +158,8 @@ void TBitmapCanvas::Ellipse(int l, int t, int r, int b) {
   const int64_t y0 = std::max<int64_t>(t, 0), y1 = std::min<int64_t>(b, Bitmap.Height());
   for (int64_t y = y0; y < y1; ++y) {
     int64_t a0, a1, i0 = 0, i1 = -1;
-    if (!raster::DiscRowSpan(l, t, r, b, y, a0, a1)) continue;
-    const bool inner = raster::DiscRowSpan(l + p, t + p, r - p, b - p, y, i0, i1);
+    if (!DiscSpan(l, t, r, b, y, a0, a1)) continue;
+    const bool inner = DiscSpan(l + p, t + p, r - p, b - p, y, i0, i1);
     PaintOutlinedRow(y, a0, a1, inner, i0, i1);
   }
 }
@@ -151,7 +195,7 @@ void TBitmapCanvas::LineTo(int x, int y) {
   if (ya == yb) {
     PaintBox(std::min(xa, xb), ya + lo, std::max(xa, xb) + 1, ya + hi + 1, PenColour);
   } else if (xa == xb) {
-    PaintBox(xa + lo, std::min(ya, yb), xa + hi + 1, std::max(ya, yb) + 1, PenColour);
+    PaintColumns(xa + lo, xa + hi, std::min(ya, yb), std::max(ya, yb), PenColour);
   } else {
     // Slanted: Bresenham steps, a pen-wide square at each.
     const int64_t dx = std::llabs(xb - xa), dy = -std::llabs(yb - ya);

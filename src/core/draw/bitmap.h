@@ -60,6 +60,8 @@ public:
   void PaintSpan(int64_t y, int64_t x0, int64_t x1, TColour colour);
 
 private:
+  // Columns x0..x1 of rows y0..y1 (inclusive), clipped.
+  void PaintColumns(int64_t x0, int64_t x1, int64_t y0, int64_t y1, TColour colour);
   void PaintBox(int64_t l, int64_t t, int64_t r, int64_t b, TColour colour);
   // Paints the cells of [a0, a1] outside [i0, i1] with the pen and, unless the
   // brush is clear, those inside with the brush.

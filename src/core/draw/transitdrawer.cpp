@@ -194,34 +194,47 @@ void ReduceBitmap(const TBitmap& sourceBitmap, TBitmap& destination, int k) {
   const TBitmap& source = &sourceBitmap == &destination ? copy : sourceBitmap;
   const int w = source.Width() / k, h = source.Height() / k;
   destination.SetSize(w, h);
+  if (w == 0 || h == 0) return;
   const uint32_t area = static_cast<uint32_t>(k) * k, half = area / 2;
   int shift = -1;
   for (int s = 0; s < 31; ++s)
     if ((1u << s) == area) shift = s;
-  std::vector<uint32_t> sums(static_cast<size_t>(w) * 3);
-  for (int y = 0; y < h; ++y) {
-    std::fill(sums.begin(), sums.end(), 0);
-    for (int j = 0; j < k; ++j) {
-      const uint8_t* row = source.Row(y * k + j);
-      uint32_t* sum = sums.data();
-      for (int x = 0; x < w; ++x, sum += 3) {
+  // Column sums of the k rows of a block row (at most 255 k, so 16 bits hold
+  // them for k up to 257), then the k columns of each block.
+  const size_t used = static_cast<size_t>(w) * k * 3;
+  std::vector<uint32_t> wide;
+  std::vector<uint16_t> narrow;
+  if (k <= 257) narrow.resize(used);
+  else wide.resize(used);
+  auto reduce = [&](auto* columns) {
+    for (int y = 0; y < h; ++y) {
+      const uint8_t* first = source.Row(y * k);
+      for (size_t i = 0; i < used; ++i) columns[i] = first[i];
+      for (int j = 1; j < k; ++j) {
+        const uint8_t* row = source.Row(y * k + j);
+        for (size_t i = 0; i < used; ++i) columns[i] = static_cast<decltype(+columns[0])>(columns[i] + row[i]);
+      }
+      uint8_t* out = destination.Row(y);
+      const auto* c = columns;
+      for (int x = 0; x < w; ++x, out += 3) {
         uint32_t r = 0, g = 0, b = 0;
-        for (int i = 0; i < k; ++i, row += 3) {
-          r += row[0];
-          g += row[1];
-          b += row[2];
+        for (int i = 0; i < k; ++i, c += 3) {
+          r += c[0];
+          g += c[1];
+          b += c[2];
         }
-        sum[0] += r;
-        sum[1] += g;
-        sum[2] += b;
+        if (shift >= 0) {
+          out[0] = static_cast<uint8_t>((r + half) >> shift);
+          out[1] = static_cast<uint8_t>((g + half) >> shift);
+          out[2] = static_cast<uint8_t>((b + half) >> shift);
+        } else {
+          out[0] = static_cast<uint8_t>((r + half) / area);
+          out[1] = static_cast<uint8_t>((g + half) / area);
+          out[2] = static_cast<uint8_t>((b + half) / area);
+        }
       }
     }
-    uint8_t* out = destination.Row(y);
-    const size_t n = static_cast<size_t>(w) * 3;
-    if (shift >= 0) {
-      for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>((sums[i] + half) >> shift);
-    } else {
-      for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>((sums[i] + half) / area);
-    }
-  }
+  };
+  if (k <= 257) reduce(narrow.data());
+  else reduce(wide.data());
 }

@@ -138,7 +138,7 @@ TEST(Shapes, StraightLinesCoverACentredBandWithBothEnds) {
     v.Canvas.SetPen(Pen, p);
     v.Canvas.MoveTo(0, -3);
     v.Canvas.LineTo(0, 40);  // clipped at both ends and on the left
-    v.Expect([&](int x, int y) { return x >= lo && x <= hi ? Pen : Back; }, "vertical line");
+    v.Expect([&](int x, int) { return x >= lo && x <= hi ? Pen : Back; }, "vertical line");
   }
   // The current position follows the line: a closed frame of four lines.
   TSurface f;
