@@ -100,4 +100,17 @@ void BM_LoadFromRecord(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadFromRecord)->Unit(benchmark::kMicrosecond);
 
+// The first look-up after the conduit table changed pays for the index.
+void BM_LoadFromRecordAfterChange(benchmark::State& state) {
+  TFixture& f = Fixture();
+  LoadDataFile(f.Path);
+  TTransit transit;
+  for (auto _ : state) {
+    Conduits.Delete(Conduits.Add());
+    LoadFromRecord(transit, 777);
+    benchmark::DoNotOptimize(transit.ConduitGroups.data());
+  }
+}
+BENCHMARK(BM_LoadFromRecordAfterChange)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -59,6 +59,13 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+std::string FileBesideProgram(const std::string& name) {
+  char buffer[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return name;
+  return Folder(std::string(buffer, static_cast<size_t>(n))) + "/" + name;
+}
+
 std::string UnreadableFileName(const std::string& path) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};

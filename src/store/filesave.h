@@ -23,6 +23,9 @@ int ReplaceFileCompressed(const std::string& path, const std::function<void(TStr
                           const TReplaceOptions& options);
 
 bool FileExists(const std::string& path);
+// The full path of a file in the folder of the running program
+// (FileBesideProgram(DataFileName)).
+std::string FileBesideProgram(const std::string& name);
 // PATH.unreadable-YYYY-MM-DD (with -2, -3 ... added when taken): a free name
 // to keep a file that could not be read.
 std::string UnreadableFileName(const std::string& path);
