@@ -156,4 +156,31 @@ TEST_F(ReportCli, BadInputIsAnErrorWithoutOutput) {
   EXPECT_EQ(Run(Path("data.tbs") + " -o - --project Other --contents all").Status, 2);
 }
 
+TEST_F(ReportCli, CalcPrintsTheMaterials) {
+  WriteFile("t.json", R"({"width": 300000, "height": 300000, "transitsInProject": 3,
+                          "conduits": [{"amount": 3, "diameter": 80000}, {"amount": 2, "diameter": 20000}]})");
+  const std::string command = std::string("LC_ALL=C ") + TRELLANE_CLI + " calc " + Path("t.json") + " >" +
+                              Path("calc.out") + " 2>" + Path("calc.err");
+  ASSERT_EQ(std::system(command.c_str()), 0) << FileText(Path("calc.err"));
+  const std::string out = FileText(Path("calc.out"));
+  const size_t at = out.find("\"materials\": [");
+  ASSERT_NE(at, std::string::npos);
+  const std::string materials = out.substr(at);
+  // Sleeves, the strip of the oversize cables, filler sleeves and sealant, by article code.
+  const char* const codes[] = {"\"101_10270001140000\"", "\"2011140000\"", "\"301_181140000\"", "\"301_271140000\"",
+                               "\"401_0310\""};
+  size_t last = 0;
+  for (const char* code : codes) {
+    const size_t found = materials.find(code);
+    ASSERT_NE(found, std::string::npos) << code;
+    EXPECT_GT(found, last) << code;
+    last = found;
+  }
+  EXPECT_NE(materials.find("\"description\": \"Strip FRR/EHF (2,5mm)\""), std::string::npos);
+  EXPECT_NE(materials.find("\"amount\": 12.0"), std::string::npos);  // ceiling(3.49 m) x 3
+  EXPECT_NE(materials.find("\"amount\": 6.0"), std::string::npos);   // 2 sleeves x 3
+  EXPECT_NE(materials.find("\"nonStandard\": false"), std::string::npos);
+  EXPECT_NE(materials.find("\"kind\": 12"), std::string::npos);
+}
+
 #endif
