@@ -76,8 +76,6 @@ public:
   void Refresh(bool keepSelection, bool quickDraw, bool recordHistory);
 
   const TTransit& Model() const { return FModel; }
-  // For the conduit dialog and tests: the model being edited.
-  TTransit& EditModel() { return FModel; }
   int HistoryIndex() const { return FHistoryIndex; }
   int HistoryTop() const { return FHistoryTop; }
   int HistoryLength() const { return static_cast<int>(FHistory.size()); }

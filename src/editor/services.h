@@ -64,7 +64,9 @@ public:
   virtual void ShowTransitReport(const TTransit& transit) = 0;
 };
 
-// The window frame's sizing; "Fixed windowsize" locks it to its minimum size.
+// The editor window's frame. Fixed: a single border that cannot be sized, no
+// maximise button, width and height set to the window's minimum; otherwise
+// a sizeable border with the maximise button.
 class TWindowFrame {
 public:
   virtual ~TWindowFrame() = default;
