@@ -5,6 +5,7 @@
 #include "core/draw/transitdrawer.h"
 #include "core/errors.h"
 #include "editor/advice.h"
+#include "editor/resize.h"
 #include "editor/editor_fixture.h"
 
 namespace {
@@ -562,4 +563,29 @@ TEST_F(EditorTest, AFailingResizeLeavesTheTransitAsItWas) {
   EXPECT_EQ(V().Calls.front(), "SetBusy(1)");
   EXPECT_EQ(V().Calls.back(), "SetBusy(0)");
   EXPECT_EQ(V().Last("SetTransitDimensions"), "SetTransitDimensions(1,200000,150000,10000,200000)");
+}
+
+TEST_F(EditorTest, ResizeOfASinglePipeGrowsBackAroundIt) {
+  TTransit t = MakeTransit(fsGrentax, ctPipesMetal, clA, 400, 300, 20, 200);
+  AddGroup(t, 1, 100);
+  Open(StoreTransit(t, "A"));
+  Services.MessageBoxes.Answers = {mrNo};
+  P().ResizeToFit();
+  const TTransit& m = P().Model();
+  // The area ratio alone would make the opening narrower than the pipe.
+  EXPECT_GT(m.Width, 100000);
+  EXPECT_LT(m.Width, 250000);
+  EXPECT_EQ(m.NotPlacedCount, 0);
+  EXPECT_NEAR(m.Width / m.Height, 400.0 / 300.0, 1e-9);
+  EXPECT_DOUBLE_EQ(m.Depth, 200000);  // the depth question was answered No
+  // One millimetre less on the larger side would not hold it.
+  TTransit smaller;
+  smaller.Assign(m);
+  const double g = (std::max(m.Width, m.Height) - 1000) / std::max(m.Width, m.Height);
+  smaller.Width *= g;
+  smaller.Height *= g;
+  smaller.CornerRadius *= g;
+  smaller.Validate();
+  smaller.SortConduitGroups();
+  EXPECT_TRUE(NeedsGrow(smaller));
 }
