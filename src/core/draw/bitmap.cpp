@@ -72,6 +72,11 @@ bool DiscSpan(int64_t l, int64_t t, int64_t r, int64_t b, int64_t y, int64_t& x0
   return x0 <= x1;
 }
 
+// Shapes are kept within 2^24 pixels of the origin, so that every cell test
+// stays exact in 64-bit (or, for ellipses, 128-bit) integers.
+constexpr int64_t kLimit = int64_t{1} << 24;
+int64_t Lim(int64_t v) { return std::clamp(v, -kLimit, kLimit); }
+
 }  // namespace
 
 void TBitmap::Fill(TColour colour) {
@@ -134,7 +139,7 @@ void TBitmapCanvas::PaintOutlinedRow(int64_t y, int64_t a0, int64_t a1, bool inn
 void TBitmapCanvas::FillRect(int l, int t, int r, int b) { PaintBox(l, t, r, b, BrushColour); }
 
 void TBitmapCanvas::Rectangle(int l, int t, int r, int b) {
-  const int64_t p = PenWidth;
+  const int64_t p = Lim(PenWidth);
   const int64_t y0 = std::max<int64_t>(t, 0), y1 = std::min<int64_t>(b, Bitmap.Height());
   for (int64_t y = y0; y < y1; ++y) {
     const bool inner = y >= t + p && y < b - p && l + p < r - p;
@@ -142,8 +147,9 @@ void TBitmapCanvas::Rectangle(int l, int t, int r, int b) {
   }
 }
 
-void TBitmapCanvas::RoundRect(int l, int t, int r, int b, int c) {
-  const int64_t p = PenWidth;
+void TBitmapCanvas::RoundRect(int left, int top, int right, int bottom, int corner) {
+  const int64_t l = Lim(left), t = Lim(top), r = Lim(right), b = Lim(bottom), c = Lim(corner);
+  const int64_t p = Lim(PenWidth);
   const int64_t y0 = std::max<int64_t>(t, 0), y1 = std::min<int64_t>(b, Bitmap.Height());
   for (int64_t y = y0; y < y1; ++y) {
     int64_t a0, a1, i0 = 0, i1 = -1;
@@ -153,8 +159,9 @@ void TBitmapCanvas::RoundRect(int l, int t, int r, int b, int c) {
   }
 }
 
-void TBitmapCanvas::Ellipse(int l, int t, int r, int b) {
-  const int64_t p = PenWidth;
+void TBitmapCanvas::Ellipse(int left, int top, int right, int bottom) {
+  const int64_t l = Lim(left), t = Lim(top), r = Lim(right), b = Lim(bottom);
+  const int64_t p = Lim(PenWidth);
   const int64_t y0 = std::max<int64_t>(t, 0), y1 = std::min<int64_t>(b, Bitmap.Height());
   for (int64_t y = y0; y < y1; ++y) {
     int64_t a0, a1, i0 = 0, i1 = -1;
@@ -187,7 +194,7 @@ void TBitmapCanvas::Arc(double l, double t, double r, double b, double x1, doubl
 }
 
 void TBitmapCanvas::LineTo(int x, int y) {
-  const int64_t p = PenWidth;
+  const int64_t p = Lim(PenWidth);
   const int64_t lo = -(p - 1) / 2, hi = p / 2;  // band offsets around the line
   const int64_t xa = PosX, ya = PosY, xb = x, yb = y;
   PosX = x;
@@ -197,13 +204,29 @@ void TBitmapCanvas::LineTo(int x, int y) {
   } else if (xa == xb) {
     PaintColumns(xa + lo, xa + hi, std::min(ya, yb), std::max(ya, yb), PenColour);
   } else {
-    // Slanted: Bresenham steps, a pen-wide square at each.
-    const int64_t dx = std::llabs(xb - xa), dy = -std::llabs(yb - ya);
-    const int64_t sx = xa < xb ? 1 : -1, sy = ya < yb ? 1 : -1;
-    int64_t err = dx + dy, cx = xa, cy = ya;
+    // Slanted: Bresenham steps, a pen-wide square at each, over the part of
+    // the line that can reach the bitmap.
+    double t0 = 0, t1 = 1;
+    const double fx = static_cast<double>(xb - xa), fy = static_cast<double>(yb - ya);
+    auto clip = [&](double q, double d) {  // keep the part where q + t * d >= 0
+      if (d == 0) return q >= 0;
+      const double t = -q / d;
+      if (d > 0) t0 = std::max(t0, t);
+      else t1 = std::min(t1, t);
+      return t0 <= t1;
+    };
+    const double m = static_cast<double>(p) + 1;
+    if (!clip(xa + m, fx) || !clip(Bitmap.Width() + m - xa, -fx) || !clip(ya + m, fy) ||
+        !clip(Bitmap.Height() + m - ya, -fy))
+      return;
+    const int64_t x0 = t0 > 0 ? xa + std::llround(t0 * fx) : xa, y0 = t0 > 0 ? ya + std::llround(t0 * fy) : ya;
+    const int64_t x1 = t1 < 1 ? xa + std::llround(t1 * fx) : xb, y1 = t1 < 1 ? ya + std::llround(t1 * fy) : yb;
+    const int64_t dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
+    const int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    int64_t err = dx + dy, cx = x0, cy = y0;
     for (;;) {
       PaintBox(cx + lo, cy + lo, cx + hi + 1, cy + hi + 1, PenColour);
-      if (cx == xb && cy == yb) break;
+      if (cx == x1 && cy == y1) break;
       const int64_t e2 = 2 * err;
       if (e2 >= dy) {
         err += dy;

@@ -16,7 +16,13 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 
 namespace {
-int64_t Quarter(double v) { return std::llround(v * 4); }
+// Quarter pixels, kept within 2^24 so that every product below fits 64 bits.
+int64_t Quarter(double v) {
+  constexpr double limit = 1 << 24;
+  if (!(v * 4 > -limit)) return -(1 << 24);  // NaN too
+  if (v * 4 > limit) return 1 << 24;
+  return std::llround(v * 4);
+}
 
 int64_t Cross(int64_t ax, int64_t ay, int64_t bx, int64_t by) { return ax * by - ay * bx; }
 
@@ -35,7 +41,7 @@ TArcBand MakeArcBand(double l, double t, double r, double b, double x1, double y
   band.Cx8 = L + R;
   band.Cy8 = T + B;
   const int64_t q8 = std::llabs(R - L);  // 8 * radius = 4 * diameter
-  const int64_t half8 = 4 * static_cast<int64_t>(std::max(p, 1));
+  const int64_t half8 = 4 * static_cast<int64_t>(std::clamp(p, 1, 1 << 22));
   band.Outer = q8 + half8;
   band.Inner = std::max<int64_t>(q8 - half8, 0);
   band.Sx = 2 * Quarter(x1) - band.Cx8;

@@ -169,6 +169,12 @@ TEST(Shapes, SlantedLineJoinsItsEnds) {
     for (int y = 0; y < s.Bitmap.Height(); ++y) n += s.Bitmap.Pixel(x, y) == Pen;
     EXPECT_EQ(n, 1) << x;
   }
+  // Far-away ends: only the part across the bitmap is stepped through.
+  TSurface far;
+  far.Canvas.SetPen(Pen, 1);
+  far.Canvas.MoveTo(-2000000000, -2000000000);
+  far.Canvas.LineTo(2000000000, 2000000000);
+  far.Expect([](int x, int y) { return x == y ? Pen : Back; }, "diagonal");
 }
 
 TEST(Shapes, QuarterArcBands) {
