@@ -34,17 +34,26 @@ void AppendUnicodeUnit(std::string& out, uint32_t unit) {
 // Decodes one UTF-8 sequence at text[i]; returns its length, 0 when invalid.
 size_t DecodeUtf8(const std::string& text, size_t i, uint32_t& cp) {
   const unsigned char c = static_cast<unsigned char>(text[i]);
-  size_t length;
-  uint32_t min;
   if (c < 0x80) {
     cp = c;
     return 1;
-  } else if ((c & 0xE0) == 0xC0) {
-    length = 2, cp = c & 0x1F, min = 0x80;
+  }
+  // Lead byte: the sequence length, its payload bits and the smallest code
+  // point that needs that many bytes (shorter forms are not UTF-8).
+  size_t length = 0;
+  uint32_t min = 0;
+  if ((c & 0xE0) == 0xC0) {
+    length = 2;
+    cp = c & 0x1F;
+    min = 0x80;
   } else if ((c & 0xF0) == 0xE0) {
-    length = 3, cp = c & 0x0F, min = 0x800;
+    length = 3;
+    cp = c & 0x0F;
+    min = 0x800;
   } else if ((c & 0xF8) == 0xF0) {
-    length = 4, cp = c & 0x07, min = 0x10000;
+    length = 4;
+    cp = c & 0x07;
+    min = 0x10000;
   } else {
     return 0;
   }
