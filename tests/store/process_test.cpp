@@ -76,7 +76,7 @@ TEST_F(Processes, FileHeldByAnotherProcessIsNotLoaded) {
   // The other process holds the file until we write a line to it.
   FILE* other = popen((std::string(STORE_PROBE) + " hold " + Quote(path) + " > " + Quote(path + ".out")).c_str(), "w");
   ASSERT_NE(other, nullptr);
-  for (int i = 0; i < 500 && ReadFile(path + ".out").find("ready") == std::string::npos; ++i)
+  for (int i = 0; i < 3000 && ReadFile(path + ".out").find("ready") == std::string::npos; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   Customers.Items(Customers.Add())->Name = "left alone";
   EXPECT_FALSE(LoadDataFile(path));
@@ -98,19 +98,24 @@ TEST_F(Processes, SaveKilledMidwayLeavesTheOldFileReadable) {
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    execl(STORE_PROBE, STORE_PROBE, "save", path.c_str(), "3000000", static_cast<char*>(nullptr));
+    execl(STORE_PROBE, STORE_PROBE, "save", path.c_str(), "1000000", static_cast<char*>(nullptr));
     _exit(127);
   }
   // Kill it once the new file has started to grow.
-  bool seen = false;
-  for (int i = 0; i < 20000 && !seen; ++i) {
+  bool seen = false, exited = false;
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!seen && !exited && std::chrono::steady_clock::now() < deadline) {
     std::error_code ec;
     seen = std::filesystem::file_size(path + ".tmp", ec) > 0 && !ec;
-    if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    if (seen) break;
+    exited = waitpid(child, &status, WNOHANG) == child;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
-  kill(child, SIGKILL);
-  int status;
-  waitpid(child, &status, 0);
+  if (!exited) {
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+  }
   ASSERT_TRUE(seen);
 
   const std::string now = ReadFile(path);
