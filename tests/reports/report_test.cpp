@@ -212,6 +212,25 @@ TEST_F(Report, PictureOnlyWithBothSizes) {
   EXPECT_EQ(firstLine.size(), 78u);
   EXPECT_EQ(firstLine.find_first_not_of("0123456789ABCDEF"), std::string::npos);
   EXPECT_NE(small.find("}\r\\par \\pard\\tx0\\tx3000\\tx4500\\tx6200\\tx7500\r\n"), std::string::npos);
+
+  // The metafile ends with the frame round the picture, W - 10 by H - 10.
+  std::string bytes;
+  const std::string hex = picture.substr(picture.find('\r') + 1);
+  for (size_t i = 0; i + 1 < hex.size(); ++i) {
+    if (hex[i] == '\r') continue;
+    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    ++i;
+  }
+  auto lineTo = [](int x, int y) {
+    // Five words: size, function 0x0213, then y and x in logical units of half a pixel.
+    const int lx = 2 * x, ly = 2 * y;
+    return std::string{5, 0, 0, 0, 0x13, 0x02, static_cast<char>(ly & 255), static_cast<char>(ly >> 8),
+                       static_cast<char>(lx & 255), static_cast<char>(lx >> 8)};
+  };
+  const std::string frame = lineTo(2490, 0) + lineTo(2490, 1755) + lineTo(0, 1755) + lineTo(0, 0) +
+                            std::string{3, 0, 0, 0, 0, 0};
+  ASSERT_GT(bytes.size(), frame.size());
+  EXPECT_EQ(bytes.substr(bytes.size() - frame.size()), frame);
 }
 
 TEST_F(Report, MaterialListOfOneTransit) {
