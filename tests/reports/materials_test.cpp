@@ -74,13 +74,6 @@ TEST(MaterialNumberText, GeneralForm) {
   SetDecimalSeparator('.');
 }
 
-TEST(MaterialCeiling, WholeNumbersStay) {
-  EXPECT_EQ(MaterialCeiling(3), 3);
-  EXPECT_EQ(MaterialCeiling(3.0001), 4);
-  EXPECT_EQ(MaterialCeiling(0), 0);
-  EXPECT_EQ(MaterialCeiling(-2.5), -2);
-}
-
 TEST(Materials, EmptyKovaTransitHasFillerSleevesAndSealantOnly) {
   TTransit t = NewTransit();
   const TMaterialsUsedForTransit m = Materials(t);

@@ -55,10 +55,3 @@ TEST(PadAmount, TwoSpacesPerMissingDigit) {
   EXPECT_EQ(PadAmount(12, "123456"), "123456");
   EXPECT_EQ(PadAmount(12, "1234567"), "1234567");
 }
-
-TEST(WriteLine, EndsInCrLf) {
-  std::string s;
-  WriteText(s, "\\par \\fs16");
-  WriteLine(s, "\\par ");
-  EXPECT_EQ(s, "\\par \\fs16\\par \r\n");
-}
