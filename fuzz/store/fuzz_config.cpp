@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ParseWindowLayout(Settings.WindowLayout, entries);
     } catch (const TError&) {
     }
-    ParseColumnLayout(Settings.ProjectListColumns);
+    ColumnWidthsFromLayout(Settings.ProjectListColumns, {80, 60, 80, 60, 70, 52, 52, 52, 52, 58, 115, 115});
+    StoreColumnWidthsInLayout(Settings.TransitListColumns, {100, 0, 7});
     TMemoryStream out;
     WriteConfigurationPayload(out);
   } catch (const TError&) {

@@ -170,28 +170,36 @@ std::vector<TWindowLayoutEntry> ParseWindowLayout(const std::string& text) {
   return entries;
 }
 
-std::string ColumnLayoutText(const std::vector<TColumnLayout>& columns) {
-  std::string text;
-  for (const TColumnLayout& c : columns) {
-    int width = c.Width < 0 ? 0 : (c.Width > 99999 ? 99999 : c.Width);
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%c%.5d", c.Visible ? '+' : '-', width);
-    text += buffer;
+std::vector<int> ColumnWidthsFromLayout(std::string& text, const std::vector<int>& defaultWidths) {
+  const size_t count = defaultWidths.size();
+  if (text.size() != 6 * count) text.assign(6 * count, ' ');
+  std::vector<int> widths(count);
+  for (size_t i = 0; i < count; ++i) {
+    if (text[6 * i] == '-') {
+      widths[i] = 0;
+      continue;
+    }
+    int width = -1;
+    try {
+      width = FieldNumber(text.substr(6 * i + 1, 5));
+    } catch (const TError&) {
+    }
+    widths[i] = width < 8 ? defaultWidths[i] : width;
   }
-  return text;
+  return widths;
 }
 
-std::vector<TColumnLayout> ParseColumnLayout(const std::string& text, int fallbackWidth) {
-  std::vector<TColumnLayout> columns;
-  for (size_t i = 0; i + 6 <= text.size(); i += 6) {
-    TColumnLayout c;
-    c.Visible = text[i] != '-';
-    try {
-      c.Width = FieldNumber(text.substr(i + 1, 5));
-    } catch (const TError&) {
-      c.Width = fallbackWidth;
-    }
-    columns.push_back(c);
+void StoreColumnWidthsInLayout(std::string& text, const std::vector<int>& widths) {
+  if (text.size() < 6 * widths.size()) text.resize(6 * widths.size(), ' ');
+  for (size_t i = 0; i < widths.size(); ++i) {
+    if (widths[i] <= 0) continue;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%.5d", widths[i] > 99999 ? 99999 : widths[i]);
+    text.replace(6 * i + 1, 5, buffer);
   }
-  return columns;
+}
+
+void SetShownColumnsInLayout(std::string& text, const std::string& shown) {
+  if (text.size() < 6 * shown.size()) text.resize(6 * shown.size(), ' ');
+  for (size_t i = 0; i < shown.size(); ++i) text[6 * i] = shown[i];
 }

@@ -33,11 +33,16 @@ std::string WindowLayoutRecord(const TWindowLayoutEntry& entry);
 void ParseWindowLayout(const std::string& text, std::vector<TWindowLayoutEntry>& entries);
 std::vector<TWindowLayoutEntry> ParseWindowLayout(const std::string& text);
 
-// One list column in a column layout text: 6 characters, "-" first when hidden.
-struct TColumnLayout {
-  bool Visible = true;
-  int Width = 0;
-};
-std::string ColumnLayoutText(const std::vector<TColumnLayout>& columns);
-// Groups of 6 characters; a width that is not a number gives fallbackWidth.
-std::vector<TColumnLayout> ParseColumnLayout(const std::string& text, int fallbackWidth = 0);
+// Column layout texts: 6 characters per column of a list, in column order.
+// Character 1 is "-" for a hidden column (anything else: shown), characters
+// 2 to 6 the width in pixels ("%.5d").
+
+// The widths to give the columns (0 for hidden). A text whose length is not
+// 6 x the column count is first reset to blanks (all shown at default width);
+// a width that is not a whole number, or below 8, gives the default width.
+std::vector<int> ColumnWidthsFromLayout(std::string& text, const std::vector<int>& defaultWidths);
+// Stores the width of every shown column (width above 0) in the text; hidden
+// columns keep their stored width. Widths are capped at 99999.
+void StoreColumnWidthsInLayout(std::string& text, const std::vector<int>& widths);
+// Sets the shown flags from a text of one "+" or "-" per column.
+void SetShownColumnsInLayout(std::string& text, const std::string& shown);

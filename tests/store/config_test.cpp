@@ -186,12 +186,25 @@ TEST_F(Config, WindowLayoutRecords) {
 }
 
 TEST_F(Config, ColumnLayoutTexts) {
-  EXPECT_EQ(ColumnLayoutText({{true, 80}, {false, 140}, {true, 5}}), "+00080-00140+00005");
-  const auto c = ParseColumnLayout(" 00080-00140+00x05+0", 33);
-  ASSERT_EQ(c.size(), 3u);
-  EXPECT_TRUE(c[0].Visible);
-  EXPECT_EQ(c[0].Width, 80);
-  EXPECT_FALSE(c[1].Visible);
-  EXPECT_EQ(c[1].Width, 140);
-  EXPECT_EQ(c[2].Width, 33);
+  const std::vector<int> defaults = {80, 60, 52};
+  std::string text;  // first start: all shown at default width
+  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), defaults);
+  EXPECT_EQ(text, std::string(18, ' '));
+
+  text = "+00005 00008-00140";
+  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), (std::vector<int>{80, 8, 0}));
+  text = "+0x005+00100+00120";
+  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), (std::vector<int>{80, 100, 120}));
+  text = "+00100";  // another list's column count: reset
+  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), defaults);
+
+  // Hide the last column, store widths: it keeps its width and comes back with it.
+  text = "+00080+00060+00140";
+  SetShownColumnsInLayout(text, "++-");
+  StoreColumnWidthsInLayout(text, {90, 0, 0});  // dragged to 0: not stored as hidden
+  EXPECT_EQ(text, "+00090+00060-00140");
+  SetShownColumnsInLayout(text, "+++");
+  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), (std::vector<int>{90, 60, 140}));
+  StoreColumnWidthsInLayout(text, {123456, 1, 2});
+  EXPECT_EQ(text, "+99999+00001+00002");
 }
