@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "store/datafile.h"
@@ -183,6 +184,41 @@ TEST_F(Processes, DumpPrintsEveryKindOfFile) {
   EXPECT_NE(config.Out.find("\"blinkWarning\": true"), std::string::npos);
   EXPECT_NE(config.Out.find("\"fixedWindow\": false"), std::string::npos);
   EXPECT_NE(config.Out.find("\"autoUpdate\": true"), std::string::npos);
+}
+
+TEST_F(Processes, DumpOfAnOldTransitFileFieldByField) {
+  TBytes b;
+  b.Str("TransitExportFile_V100");
+  TTransitCodes codes;
+  codes.Tag = "RecTransit_V101";
+  codes.ProjectID = 5;
+  codes.Name = "Deur \x93" "A\x94";  // curly quotes in Windows-1252
+  codes.Classification = 305;
+  codes.Cartridge = 504;
+  AppendTransit(b, codes);
+  b.Int(1);
+  AppendConduit(b, 77, 25000.5, 3, 103);
+  WriteFile(Scratch.Path("old.htf"), Compress(b.Data, 9));
+  const TRun run = RunShell(std::string(TRELLANE_CLI) + " dump " + Quote(Scratch.Path("old.htf")));
+  ASSERT_EQ(run.Status, 0);
+  const nlohmann::ordered_json j = nlohmann::ordered_json::parse(run.Out);
+  const nlohmann::ordered_json expected = nlohmann::ordered_json::parse(R"json({
+    "kind": "transit", "version": "TransitExportFile_V100", "customers": [], "projects": [],
+    "transits": [{"id": 1, "projectId": 5, "name": "Deur “A”", "transitsInProject": 2,
+      "created": 45000.5, "createdBy": "creator", "modified": 45001.25, "modifiedBy": "modifier",
+      "comments": "line 1\r\nline 2", "depth": 180000.0, "width": 300000.0, "height": 200000.0,
+      "cornerRadius": 10000.0, "sparePercentage": 5.0, "conduitType": "Cables", "fillSystem": "KOVA",
+      "fillSubsystem": "-", "classification": "B-class", "sealantCartridge": "TISO (310 ml)",
+      "sealantLayer": "20mm (single)", "miscPar2": 0, "miscPar3": 0, "miscPar4": 0}],
+    "conduits": [{"id": 1, "transitId": 1, "diameter": 25000.5, "amount": 3, "conduitType": "Pipes (GRP)"}]
+  })json");
+  EXPECT_EQ(j, expected) << run.Out;
+  // Keys in the documented order.
+  std::vector<std::string> keys;
+  for (auto it = j["transits"][0].begin(); it != j["transits"][0].end(); ++it) keys.push_back(it.key());
+  std::vector<std::string> want;
+  for (auto it = expected["transits"][0].begin(); it != expected["transits"][0].end(); ++it) want.push_back(it.key());
+  EXPECT_EQ(keys, want);
 }
 
 TEST_F(Processes, DumpFailuresPrintOneErrorLine) {
