@@ -17,14 +17,15 @@ struct TDrawArgs {
   bool Smooth = false, Grid = true;
 };
 
-// "WxH" with both sizes from 1 to 16000 pixels.
+// "WxH" with both sizes from 1 to 4000 pixels (the smooth picture is drawn
+// at four times that).
 void ParseSize(const std::string& text, int& width, int& height) {
   const size_t x = text.find('x');
   auto number = [&](const std::string& part) {
     if (part.empty() || part.size() > 5 || part.find_first_not_of("0123456789") != std::string::npos)
       throw TError("--size needs WIDTHxHEIGHT in pixels, e.g. 800x600");
     const int v = std::stoi(part);
-    if (v < 1 || v > 16000) throw TError("--size: each size must lie between 1 and 16000 pixels");
+    if (v < 1 || v > 4000) throw TError("--size: each size must lie between 1 and 4000 pixels");
     return v;
   };
   if (x == std::string::npos) number("");

@@ -98,7 +98,7 @@ TEST_F(CliDraw, BadInputFailsWithStatusTwo) {
   };
   for (const TCase& c : {TCase{Input, "error: no output given (-o OUT.png)\n"},
                          TCase{"-o " + out, "error: no FILE given\n"},
-                         TCase{Input + " -o " + out + " --size 0x100", "error: --size: each size must lie between 1 and 16000 pixels\n"},
+                         TCase{Input + " -o " + out + " --size 0x100", "error: --size: each size must lie between 1 and 4000 pixels\n"},
                          TCase{Input + " -o " + out + " --size 100", "error: --size needs WIDTHxHEIGHT in pixels, e.g. 800x600\n"},
                          TCase{Input + " -o " + out + " --unit cm", "error: Unknown length-unit\n"},
                          TCase{Input + " -o " + out + " --bogus", "error: unexpected argument '--bogus'\n"},
