@@ -136,7 +136,7 @@ bool DataFileLocked() { return DataFileLock >= 0; }
 
 void WriteTransitTo(int transitIndex, TStreamWriter& w) {
   const TRecTransit* transit = Transits.Items(transitIndex);
-  const std::vector<int>& conduits = Conduits.IndexesOfTransit(transit->ID);
+  const std::span<const int> conduits = Conduits.IndexesOfTransit(transit->ID);
   transit->WriteTo(w);
   w.WriteInteger(static_cast<int32_t>(conduits.size()));
   for (int index : conduits) Conduits.Items(index)->WriteTo(w);

@@ -58,15 +58,32 @@ void TDataTable::RecalcLastID() {
   Changed();
 }
 
-const std::vector<int>& TDatConduits::IndexesOfTransit(int32_t transitId) const {
-  static const std::vector<int> kNone;
+std::span<const int> TDatConduits::IndexesOfTransit(int32_t transitId) const {
   if (TransitIndexGeneration != Generation) {
+    // Count per transit, then lay the runs out one after another in table order.
+    const int n = Count();
+    std::vector<int32_t> keys(static_cast<size_t>(n));
     TransitIndex.clear();
-    for (int i = 0; i < Count(); ++i) TransitIndex[Items(i)->TransitID].push_back(i);
+    for (int i = 0; i < n; ++i) {
+      keys[static_cast<size_t>(i)] = Items(i)->TransitID;
+      ++TransitIndex[keys[static_cast<size_t>(i)]].second;
+    }
+    int offset = 0;
+    for (auto& [key, run] : TransitIndex) {
+      run.first = offset;
+      offset += run.second;
+      run.second = 0;
+    }
+    TransitRuns.assign(static_cast<size_t>(n), 0);
+    for (int i = 0; i < n; ++i) {
+      auto& run = TransitIndex[keys[static_cast<size_t>(i)]];
+      TransitRuns[static_cast<size_t>(run.first + run.second++)] = i;
+    }
     TransitIndexGeneration = Generation;
   }
   auto it = TransitIndex.find(transitId);
-  return it == TransitIndex.end() ? kNone : it->second;
+  if (it == TransitIndex.end()) return {};
+  return std::span<const int>(TransitRuns.data() + it->second.first, static_cast<size_t>(it->second.second));
 }
 
 void TDatConduits::DeleteOfTransit(int32_t transitId) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -131,13 +132,16 @@ class TDatTransits : public TTypedTable<TRecTransit> {};
 class TDatConduits : public TTypedTable<TRecConduit> {
 public:
   // Indexes of the conduit records of one transit, in table order.
-  const std::vector<int>& IndexesOfTransit(int32_t transitId) const;
+  // Valid until the table changes.
+  std::span<const int> IndexesOfTransit(int32_t transitId) const;
   // Deletes every conduit record of the transit, keeping the others' order.
   void DeleteOfTransit(int32_t transitId);
 
 private:
   mutable uint64_t TransitIndexGeneration = 0;
-  mutable std::unordered_map<int32_t, std::vector<int>> TransitIndex;
+  // Per transit identifier the run of its record indexes in TransitRuns.
+  mutable std::unordered_map<int32_t, std::pair<int, int>> TransitIndex;
+  mutable std::vector<int> TransitRuns;
 };
 
 // The four process-wide tables.

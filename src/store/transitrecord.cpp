@@ -29,7 +29,7 @@ void LoadFromRecord(TTransit& t, int32_t transitId) {
   t.MiscPar3 = r->MiscPar3;
   t.MiscPar4 = r->MiscPar4;
   t.ConduitGroups.clear();
-  const std::vector<int>& conduits = Conduits.IndexesOfTransit(transitId);
+  const std::span<const int> conduits = Conduits.IndexesOfTransit(transitId);
   t.ConduitGroups.reserve(conduits.size());
   for (int i : conduits) {
     const TRecConduit* c = Conduits.Items(i);
