@@ -1,6 +1,7 @@
 #include "store/filesave.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -78,7 +79,17 @@ std::string UnreadableFileName(const std::string& path) {
   return name;
 }
 
-int ReplaceFile(const std::string& path, const std::function<void(TStream&)>& write, const TReplaceOptions& options) {
+int ReplaceFile(const std::string& givenPath, const std::function<void(TStream&)>& write,
+                const TReplaceOptions& options) {
+  // A file reached through a symbolic link is replaced where it really lives.
+  std::string path = givenPath;
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      path = real;
+      std::free(real);
+    }
+  }
   const std::string tmp = path + ".tmp";
   const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) throw TCreateError("Cannot create file \"" + path + "\". " + std::strerror(errno));
@@ -91,7 +102,13 @@ int ReplaceFile(const std::string& path, const std::function<void(TStream&)>& wr
     if (::fsync(fd) != 0) throw TWriteError(std::string("Stream write error: ") + std::strerror(errno));
     if (FileExists(path)) {
       if (!options.KeepAsideAs.empty()) KeepCopy(path, options.KeepAsideAs);
-      if (options.KeepBackup) KeepCopy(path, path + ".bak");
+      // The backup is a courtesy: a save does not fail for want of it.
+      if (options.KeepBackup) {
+        try {
+          KeepCopy(path, path + ".bak");
+        } catch (const TError&) {
+        }
+      }
     }
     if (::rename(tmp.c_str(), path.c_str()) != 0)
       throw TCreateError("Cannot create file \"" + path + "\". " + std::strerror(errno));

@@ -447,3 +447,21 @@ TEST_F(DataFile, StreamRoutinesCopyTransitsAndProjects) {
   EXPECT_EQ(Transits.Items(2)->ProjectID, npid);
   EXPECT_EQ(Conduits.IndexesOfTransit(Transits.Items(2)->ID).size(), 3u);
 }
+
+TEST_F(DataFile, SaveThroughALinkAndWithoutRoomForABackup) {
+  std::filesystem::create_directory(Scratch.Dir / "real");
+  const std::string real = Scratch.Path("real/Trellane.tbs");
+  Customers.Items(Customers.Add())->Name = "one";
+  ASSERT_TRUE(SaveDataFile(real));
+  CloseDataFile();
+  std::filesystem::create_symlink(real, Scratch.Dir / "Trellane.tbs");
+  std::filesystem::create_directory(real + ".bak");  // the backup cannot be made
+  Customers.Items(0)->Name = "two";
+  ASSERT_TRUE(SaveDataFile(Scratch.Path("Trellane.tbs")));
+  EXPECT_TRUE(Sink.All.empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(Scratch.Dir / "Trellane.tbs"));
+  CloseDataFile();
+  ClearTables();
+  ASSERT_TRUE(LoadDataFile(real));
+  EXPECT_EQ(Customers.Items(0)->Name, "two");
+}
