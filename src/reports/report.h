@@ -14,7 +14,7 @@ class TTransit;
 // Document start and title block.
 void WriteReportHeader(std::string& stream);
 // One transit's section: picture (when both sizes are at least 1), the
-// specifications, warnings and conduit list. Sorts the transit's conduit groups.
+// dimensions and system, warnings and conduit list. Sorts the transit's conduit groups.
 void WriteTransitSection(std::string& stream, TTransit& transit, const TMaterialsUsedForTransit& materials,
                          int imageWidth, int imageHeight);
 // The bill of materials; price columns add empty price titles, a summary
