@@ -1,16 +1,28 @@
+// The drawer's layout, wall and grid; whole pictures against stored PNG files;
+// the report's metafile played back onto a bitmap against direct drawing.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdlib>
+#include <set>
 
-#include "core/draw/transitdrawer.h"
-#include "core/draw/wmf.h"
+#include "cli/transit_json.h"
+#include "core/draw/picture.h"
+#include "core/draw/png.h"
 #include "core/errors.h"
 #include "core/units.h"
 #include "draw/wmf_reader.h"
+#include "editor/advice.h"
 
 namespace {
 
 constexpr double mm = 1000;
+
+struct TUnitGuard {
+  TLengthUnit Saved = CurrentLengthUnit;
+  ~TUnitGuard() { CurrentLengthUnit = Saved; }
+};
 
 TTransit Opening(double w, double h, double radius) {
   TTransit t;
@@ -20,10 +32,13 @@ TTransit Opening(double w, double h, double radius) {
   return t;
 }
 
-struct TUnitGuard {
-  TLengthUnit Saved = CurrentLengthUnit;
-  ~TUnitGuard() { CurrentLengthUnit = Saved; }
-};
+TBitmap Drawn(const TTransitDrawer& d) {
+  TBitmap bitmap(d.ImageWidth, d.ImageHeight);
+  bitmap.Fill(0xFFFFFF);
+  TBitmapCanvas canvas(bitmap);
+  d.Draw(canvas);
+  return bitmap;
+}
 
 // The ellipse boxes a drawing records, in pixels.
 std::vector<std::array<int, 4>> RecordedEllipses(const TTransitDrawer& drawer) {
@@ -31,108 +46,65 @@ std::vector<std::array<int, 4>> RecordedEllipses(const TTransitDrawer& drawer) {
   drawer.Draw(canvas);
   std::vector<std::array<int, 4>> boxes;
   for (const TWmfRecord& r : ReadWmf(canvas.Finish()).Records)
-    if (r.Function == wmf::RecEllipse)
-      boxes.push_back({r.Params[3] / 2, r.Params[2] / 2, r.Params[1] / 2, r.Params[0] / 2});
+    if (r.Function == wmf::RecEllipse) {
+      const auto& p = r.Params;
+      boxes.push_back({p[3] / 2, p[2] / 2, p[1] / 2, p[0] / 2});
+    }
   return boxes;
+}
+
+TTransit Filled(const char* json) {
+  TTransit t = TransitFromJson(nlohmann::ordered_json::parse(json));
+  ValidateSortFill(t);
+  return t;
 }
 
 }  // namespace
 
 TEST(TransitDrawer, FitsThePictureIntoTheAvailableArea) {
-  const TTransit t = Opening(100 * mm, 100 * mm, 10 * mm);
-  TTransitDrawer d(t);
+  const TTransit t = Opening(100 * mm, 100 * mm, 10 * mm), wide = Opening(600 * mm, 400 * mm, 0);
+  TTransitDrawer d(t), w(wide);
   d.SetSize(280, 400);
   EXPECT_DOUBLE_EQ(d.Scale, 280 / (140 * mm));
-  EXPECT_EQ(d.ImageWidth, 280);
   EXPECT_EQ(d.ImageHeight, 280);
   EXPECT_EQ(d.WallPx, 20);
-  EXPECT_EQ(d.MarginPx, 20);
   EXPECT_EQ(d.OriginOffset(), 40);
-
   d.SetSize(400, 200);  // the height limits the picture
   EXPECT_DOUBLE_EQ(d.Scale, 200 / (140 * mm));
   EXPECT_EQ(d.ImageWidth, 200);
-  EXPECT_EQ(d.ImageHeight, 200);
-
   d.Zoom(4);
   EXPECT_EQ(d.ImageWidth, 800);
   EXPECT_EQ(d.ImageHeight, 800);
-  EXPECT_EQ(d.WallPx, 4 * 14);
   EXPECT_EQ(d.OriginOffset(), 4 * 28);
   EXPECT_DOUBLE_EQ(d.Scale, 800 / (140 * mm));
   EXPECT_EQ(d.ConduitPenWidth, 2);  // pens keep their width
-
   // A wide opening: the height follows the width, rounded.
-  const TTransit wide = Opening(600 * mm, 400 * mm, 0);
-  TTransitDrawer w(wide);
   w.SetSize(1000, 1000);
   EXPECT_EQ(w.ImageWidth, 1000);
   EXPECT_EQ(w.ImageHeight, static_cast<int>(440 * 1000 / 640.0 + 0.5));
 }
 
-TEST(TransitDrawer, ColourSchemesAndBackgrounds) {
-  const TTransit t = Opening(100 * mm, 100 * mm, 0);
-  TTransitDrawer d(t);
-  EXPECT_EQ(d.ConduitPenWidth, 2);  // the constructor picks the supersampling colours
-  EXPECT_EQ(d.ConduitOutlineColour, 0x004000u);
-  EXPECT_EQ(d.MajorGridColour, 0x404040u);
-  EXPECT_EQ(d.MinorGridColour, 0xA0A0A0u);
-  EXPECT_EQ(d.SleeveOutlineColour, 0x000000u);
-  EXPECT_EQ(d.PravenOutlineColour, 0x0000FFu);
-  EXPECT_EQ(d.ClearanceRingColour, 0xD0D0D0u);
-  EXPECT_EQ(d.OutlineColour, 0x00C864u);
-  EXPECT_TRUE(d.GridInFront);
-  EXPECT_EQ(d.GridLineWidth, 1);
-  d.SetColourScheme(true);
-  EXPECT_EQ(d.ConduitPenWidth, 1);
-  EXPECT_EQ(d.ConduitOutlineColour, 0x428358u);
-  EXPECT_EQ(d.MajorGridColour, 0xBEBEBEu);
-  EXPECT_EQ(d.MinorGridColour, 0xD6D6D6u);
-  EXPECT_EQ(d.SleeveOutlineColour, 0x4B4B4Bu);
-  EXPECT_EQ(d.PravenOutlineColour, 0x3D49FFu);
-  EXPECT_EQ(d.ClearanceRingColour, 0xE0E0E0u);
-
-  EXPECT_EQ(TTransitDrawer::FillSystemBackground(fsKova), 0xE8E8E8u);
-  EXPECT_EQ(TTransitDrawer::FillSystemBackground(fsGrentax), 0xFFDCCCu);
-  EXPECT_EQ(TTransitDrawer::FillSystemBackground(fsKovaMoxel), 0xFFDCCCu);
-  EXPECT_EQ(TTransitDrawer::FillSystemBackground(fsDusmera), 0xD4EBF3u);
-  EXPECT_EQ(TTransitDrawer::FillSystemBackground(fsPraven), 0xCBE4FFu);
-  EXPECT_EQ(TTransitDrawer::FillSystemBackground(static_cast<TFillSystem>(9)), 0xFFFFFFu);
-}
-
 TEST(TransitDrawer, WallBandHugsTheOpeningAndItsCorners) {
-  for (double radius : {0.0, 20 * mm, 50 * mm}) {
+  for (double radius : {0.0, 20 * mm, 50 * mm})
     for (int size : {203, 260}) {  // odd and even wall widths
       const TTransit t = Opening(100 * mm, 100 * mm, radius);
       TTransitDrawer d(t);
       d.SetSize(size, size);
       d.GridLineWidth = 0;
-      TBitmap bitmap(d.ImageWidth, d.ImageHeight);
-      bitmap.Fill(0xFFFFFF);
-      TBitmapCanvas canvas(bitmap);
-      d.Draw(canvas);
-      const int o = d.OriginOffset(), w = d.WallPx;
-      const int ow = static_cast<int>(t.Width * d.Scale), oh = static_cast<int>(t.Height * d.Scale);
-      const int rad = static_cast<int>(radius * d.Scale);
+      const TBitmap bitmap = Drawn(d);
+      const int o = d.OriginOffset(), w = d.WallPx, side = static_cast<int>(t.Width * d.Scale);
+      const int rad = static_cast<int>(radius * d.Scale), lo = o + rad, hi = o + side - rad;
       for (int y = 0; y < bitmap.Height(); ++y)
         for (int x = 0; x < bitmap.Width(); ++x) {
-          bool wall;
-          // Corner centres and whether the cell lies in a corner square.
-          const double cx = x < o + rad ? o + rad : o + ow - rad, cy = y < o + rad ? o + rad : o + oh - rad;
-          const bool inCorner = rad > 0 && (x < o + rad || x >= o + ow - rad) && (y < o + rad || y >= o + oh - rad);
-          if (inCorner) {
-            const double dx = x + 0.5 - cx, dy = y + 0.5 - cy, d2 = dx * dx + dy * dy;
-            wall = d2 >= double(rad) * rad && d2 <= double(rad + w) * (rad + w);
-          } else {
-            const bool outer = x >= o - w && x < o + ow + w && y >= o - w && y < o + oh + w;
-            const bool opening = x >= o && x < o + ow && y >= o && y < o + oh;
-            wall = outer && !opening;
+          auto in = [&](int a, int b) { return x >= a && x < b && y >= a && y < b; };
+          bool wall = in(o - w, o + side + w) && !in(o, o + side);
+          if (rad > 0 && (x < lo || x >= hi) && (y < lo || y >= hi)) {  // a corner square: a quarter ring
+            const double dx = x + 0.5 - (x < lo ? lo : hi), dy = y + 0.5 - (y < lo ? lo : hi);
+            wall = dx * dx + dy * dy >= double(rad) * rad && dx * dx + dy * dy <= double(rad + w) * (rad + w);
           }
-          ASSERT_EQ(bitmap.Pixel(x, y), wall ? 0x00C864u : 0xFFFFFFu)
-              << "radius " << radius << " size " << size << " cell " << x << "," << y;
+          ASSERT_EQ(bitmap.Pixel(x, y), wall ? 0x00C864u : 0xFFFFFFu) << radius << " " << size << " " << x << "," << y;
         }
     }
-  }
 }
 
 TEST(TransitDrawer, GridLinesInMillimetresAndInches) {
@@ -149,23 +121,15 @@ TEST(TransitDrawer, GridLinesInMillimetresAndInches) {
     TTransitDrawer d(t);
     d.SetSize(400, 400);
     d.SetColourScheme(true);
-    TBitmap bitmap(d.ImageWidth, d.ImageHeight);
-    bitmap.Fill(0xFFFFFF);
-    TBitmapCanvas canvas(bitmap);
-    d.Draw(canvas);  // grid in front: every line reaches the edges
-    const int o = d.OriginOffset();
-    const int n = static_cast<int>(std::ceil(d.ImageWidth / (2 * c.spacing * d.Scale)));
+    const TBitmap bitmap = Drawn(d);  // grid in front: every line reaches the edges
+    const int n = static_cast<int>(std::ceil(d.ImageWidth / (2 * c.spacing * d.Scale))), o = d.OriginOffset();
+    auto column = [&](int i) { return static_cast<int>(std::trunc((t.Width / 2 + i * c.spacing) * d.Scale)) + o; };
     int majors = 0;
     for (int i = -n; i <= n; ++i) {
-      const int x = static_cast<int>(std::trunc((t.Width / 2 + i * c.spacing) * d.Scale)) + o;
-      if (x < 0 || x >= d.ImageWidth) continue;
-      const bool major = i % c.major == 0;
-      majors += major;
-      // The top row shows which line was drawn last in that column.
-      const int next = static_cast<int>(std::trunc((t.Width / 2 + (i + 1) * c.spacing) * d.Scale)) + o;
-      if (next != x) {
-        EXPECT_EQ(bitmap.Pixel(x, 0), major ? d.MajorGridColour : d.MinorGridColour) << i;
-      }
+      const int x = column(i);
+      if (x < 0 || x >= d.ImageWidth || column(i + 1) == x) continue;  // the top row shows the last line drawn
+      majors += i % c.major == 0;
+      EXPECT_EQ(bitmap.Pixel(x, 0), i % c.major == 0 ? d.MajorGridColour : d.MinorGridColour) << i;
     }
     EXPECT_GE(majors, 1);
     // A horizontal line through the middle of the opening is a major line.
@@ -177,16 +141,14 @@ TEST(TransitDrawer, GridLinesInMillimetresAndInches) {
   const TTransit t = Opening(100 * mm, 100 * mm, 0);
   TTransitDrawer d(t);
   d.SetSize(100, 100);
-  TBitmap bitmap(d.ImageWidth, d.ImageHeight);
-  TBitmapCanvas canvas(bitmap);
   try {
-    d.Draw(canvas);
+    Drawn(d);
     FAIL() << "no error";
   } catch (const TError& e) {
     EXPECT_STREQ(e.what(), "Unknown length-unit");
   }
   d.GridLineWidth = 0;  // no grid, no unit needed
-  EXPECT_NO_THROW(d.Draw(canvas));
+  EXPECT_NO_THROW(Drawn(d));
 }
 
 TEST(TransitDrawer, ConcentricDiscsOfALayeredPipe) {
@@ -194,71 +156,114 @@ TEST(TransitDrawer, ConcentricDiscsOfALayeredPipe) {
   TFillItem item;
   item.CoverCode = ccOversizePlasticPipe;
   item.ConduitDiameter = 45 * mm;
-  item.ConduitRadius = 22.5 * mm;
+  item.ConduitRadius = item.InnerRadius = 22.5 * mm;
   item.OuterRadius = 32.5 * mm;
-  item.InnerRadius = 22.5 * mm;
   item.PlacedCount = 1;
   t.FillItems.push_back(item);
   t.PlacedPositions.push_back({100 * mm, 80 * mm});
   TTransitDrawer d(t);
   d.SetSize(480, 480);  // 2 pixels per millimetre
   d.GridLineWidth = 0;
-  const auto boxes = RecordedEllipses(d);
-  ASSERT_EQ(boxes.size(), 6u);
   const int cx = 200 + d.OriginOffset(), cy = 160 + d.OriginOffset();
-  const int radii[] = {65, 60, 55, 50, 45, 45};  // 32.5 .. 22.5 mm, then the pipe
-  for (int i = 0; i < 6; ++i)
-    EXPECT_EQ(boxes[i], (std::array<int, 4>{cx - radii[i], cy - radii[i], cx + radii[i] + 1, cy + radii[i] + 1}))
-        << i;
-
+  std::vector<std::array<int, 4>> expected;
+  for (int r : {65, 60, 55, 50, 45, 45}) expected.push_back({cx - r, cy - r, cx + r + 1, cy + r + 1});
+  EXPECT_EQ(RecordedEllipses(d), expected);  // 32.5 .. 22.5 mm in steps of 2.5 mm, then the pipe
   // Unknown codes are skipped, and an item draws only its placed positions.
   t.FillItems[0].CoverCode = static_cast<TCoverCode>(13);
   EXPECT_TRUE(RecordedEllipses(d).empty());
   t.FillItems[0].CoverCode = ccKovaCableSleeve;
   t.FillItems[0].PlacedCount = 0;
   EXPECT_TRUE(RecordedEllipses(d).empty());
-  t.FillItems.clear();
-  EXPECT_TRUE(RecordedEllipses(d).empty());
 }
 
-TEST(ReduceBitmap, RoundedMeanOfEachBlock) {
-  // Half white and half black: (2040 + 8) / 16 = 128.
-  TBitmap big(4, 4), small;
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x) big.SetPixel(x, y, y < 2 ? 0xFFFFFF : 0x000000);
-  ReduceBitmap(big, small, 4);
-  ASSERT_EQ(small.Width(), 1);
-  ASSERT_EQ(small.Height(), 1);
-  EXPECT_EQ(small.Pixel(0, 0), 0x808080u);
+namespace {
+struct TPictureCase {
+  const char* Name;
+  TLengthUnit Unit;
+  bool Smooth, Grid;
+  int Width, Height;
+  const char* Json;
+};
 
-  // Any factor, sizes rounded down, each channel on its own.
-  TBitmap source(11, 8);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 11; ++x) source.SetPixel(x, y, MakeColour(x * 23 % 256, y * 31 % 256, (x * y * 7) % 256));
-  for (int k : {1, 2, 3, 4}) {
-    TBitmap out;
-    ReduceBitmap(source, out, k);
-    ASSERT_EQ(out.Width(), 11 / k);
-    ASSERT_EQ(out.Height(), 8 / k);
-    for (int y = 0; y < out.Height(); ++y)
-      for (int x = 0; x < out.Width(); ++x) {
-        unsigned sum[3] = {0, 0, 0};
-        for (int j = 0; j < k; ++j)
-          for (int i = 0; i < k; ++i) {
-            const TColour c = source.Pixel(x * k + i, y * k + j);
-            sum[0] += RedOf(c);
-            sum[1] += GreenOf(c);
-            sum[2] += BlueOf(c);
-          }
-        const unsigned a = k * k;
-        EXPECT_EQ(out.Pixel(x, y), MakeColour((sum[0] + a / 2) / a, (sum[1] + a / 2) / a, (sum[2] + a / 2) / a))
-            << k << " " << x << "," << y;
-      }
+// Together they show every cover code, round and rectangular openings, both
+// units, grid on and off, quick and smooth drawing, the warning's wall.
+const TPictureCase kCases[] = {
+    {"kova_cables", luMillimetre, false, true, 240, 180, R"j({"width":300000,"height":200000,"conduits":[)j"
+     R"j({"amount":3,"diameter":20000},{"amount":1,"diameter":120000}]})j"},
+    {"kova_plastic_inch", luInch, false, true, 240, 180, R"j({"width":500000,"height":400000,"conduitType":)j"
+     R"j("Pipes (plastic)","conduits":[{"amount":2,"diameter":40000},{"amount":1,"diameter":160000}]})j"},
+    {"kova_metal_h_smooth", luMillimetre, true, false, 240, 180, R"j({"width":500000,"height":400000,)j"
+     R"j("conduitType":"Pipes (metal)","classification":"H-class","conduits":[{"amount":2,"diameter":40000},)j"
+     R"j({"amount":1,"diameter":160000}]})j"},
+    {"praven_smooth", luMillimetre, true, true, 240, 180, R"j({"width":300000,"height":200000,"fillSystem":)j"
+     R"j("PRAVEN","conduits":[{"amount":4,"diameter":20000},{"amount":1,"diameter":90000}]})j"},
+    {"grentax_multi_inch_smooth", luInch, true, true, 240, 180, R"j({"width":500000,"height":400000,)j"
+     R"j("fillSystem":"GRENTAX","conduitType":"Pipes (plastic)","conduits":[{"amount":3,"diameter":40000},)j"
+     R"j({"amount":1,"diameter":250000}]})j"},
+    {"grentax_single", luMillimetre, false, true, 200, 200, R"j({"width":300000,"height":300000,"fillSystem":)j"
+     R"j("GRENTAX","conduitType":"Pipes (plastic)","conduits":[{"amount":1,"diameter":40000}]})j"},
+    {"moxel_wrap_round", luMillimetre, true, true, 200, 200, R"j({"width":300000,"height":300000,"fillSystem":)j"
+     R"j("KOVA/MOXEL","fillSubsystem":"WRAP Crusher","conduitType":"Pipes (plastic)","conduits":[)j"
+     R"j({"amount":1,"diameter":260000}]})j"},
+    {"moxel_no_crusher_warning", luInch, false, true, 200, 200, R"j({"width":300000,"height":300000,)j"
+     R"j("fillSystem":"KOVA/MOXEL","fillSubsystem":"C_Fit_Crusher","conduitType":"Pipes (plastic)",)j"
+     R"j("conduits":[{"amount":1,"diameter":60000}]})j"},
+    {"dusmera_round_large", luInch, false, true, 200, 200, R"j({"width":3000000,"height":3000000,)j"
+     R"j("cornerRadius":1500000,"fillSystem":"DUSMERA","conduits":[{"amount":30,"diameter":90000},)j"
+     R"j({"amount":2,"diameter":400000}]})j"},
+};
+
+std::string DataPath(const std::string& name) {
+  return std::string(TRELLANE_DRAW_TEST_DATA) + "/" + name + ".png";
+}
+}  // namespace
+
+TEST(Pictures, MatchStoredFiles) {
+  TUnitGuard guard;
+  // Set TRELLANE_WRITE_PICTURES=1 to write the files anew after an intended change.
+  const bool write = std::getenv("TRELLANE_WRITE_PICTURES") != nullptr;
+  std::set<int> codes;
+  for (const TPictureCase& c : kCases) {
+    CurrentLengthUnit = c.Unit;
+    const TTransit t = Filled(c.Json);
+    for (const TFillItem& item : t.FillItems)
+      if (item.PlacedCount > 0) codes.insert(item.CoverCode);
+    const TPictureOptions options{c.Smooth, c.Grid, !ComputeWarnings(t).Warning.empty(), true};
+    TBitmap picture, work;
+    const TPictureGeometry g = RenderTransitPicture(t, c.Width, c.Height, options, picture, work);
+    if (write) WritePng(picture, DataPath(c.Name));
+    EXPECT_TRUE(picture == ReadPng(DataPath(c.Name))) << c.Name;
+    // The geometry is the picture's own, not that of the larger smooth drawing.
+    TTransitDrawer d(t);
+    d.SetSize(c.Width, c.Height);
+    EXPECT_EQ(g.OriginOffset, d.OriginOffset()) << c.Name;
+    EXPECT_DOUBLE_EQ(g.Scale, d.Scale) << c.Name;
   }
-  // Into itself.
-  TBitmap self = source;
-  ReduceBitmap(self, self, 2);
-  TBitmap expected;
-  ReduceBitmap(source, expected, 2);
-  EXPECT_TRUE(self == expected);
+  EXPECT_EQ(codes.size(), 13u) << "every cover code drawn";
+  EXPECT_THROW(ReadPng(DataPath("missing")), TError);
+}
+
+TEST(ReportPicture, MetafilePlaysBackLikeTheBitmap) {
+  TUnitGuard guard;
+  CurrentLengthUnit = luMillimetre;
+  for (const TPictureCase& c : kCases)
+    for (bool grid : {true, false}) {
+      const TTransit t = Filled(c.Json);
+      auto image = MakeReportPicture(t, 700, 700, grid);
+      const int w = image->Width, h = image->Height;
+      // Direct drawing of the same picture, with its black frame.
+      TTransitDrawer d(t);
+      d.SetSize(700, 700);
+      d.SetColourScheme(true);
+      d.GridInFront = false;
+      d.GridLineWidth = grid ? 6 : 0;
+      TBitmap direct = Drawn(d), played(w, h);
+      TBitmapCanvas dc(direct), pc(played);
+      dc.SetPen(0, 6);
+      dc.MoveTo(0, 0);
+      for (auto [x, y] : {std::pair{w - 10, 0}, {w - 10, h - 10}, {0, h - 10}, {0, 0}}) dc.LineTo(x, y);
+      played.Fill(0xFFFFFF);
+      PlayWmf(ReadWmf(image->Metafile()), pc, w, h);
+      EXPECT_TRUE(direct == played) << c.Name << " grid " << grid;
+    }
 }

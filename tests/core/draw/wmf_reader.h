@@ -1,6 +1,7 @@
 #pragma once
 // A small reader of the metafiles the recorder writes, for the tests: it
 // checks the headers, splits the records and plays them onto a canvas.
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -26,7 +27,9 @@ inline uint16_t WmfWord(const std::string& s, size_t at) {
   if (at + 2 > s.size()) throw std::runtime_error("metafile cut short");
   return static_cast<uint16_t>(static_cast<uint8_t>(s[at]) | (static_cast<uint8_t>(s[at + 1]) << 8));
 }
-inline uint32_t WmfDword(const std::string& s, size_t at) { return WmfWord(s, at) | (uint32_t{WmfWord(s, at + 2)} << 16); }
+inline uint32_t WmfDword(const std::string& s, size_t at) {
+  return WmfWord(s, at) | (uint32_t{WmfWord(s, at + 2)} << 16);
+}
 
 inline TWmfFile ReadWmf(const std::string& bytes) {
   TWmfFile f;
@@ -34,10 +37,8 @@ inline TWmfFile ReadWmf(const std::string& bytes) {
   uint16_t sum = 0;
   for (size_t i = 0; i < 20; i += 2) sum ^= WmfWord(bytes, i);
   if (sum != WmfWord(bytes, 20)) throw std::runtime_error("placeable checksum");
-  f.Left = static_cast<int16_t>(WmfWord(bytes, 6));
-  f.Top = static_cast<int16_t>(WmfWord(bytes, 8));
-  f.Right = static_cast<int16_t>(WmfWord(bytes, 10));
-  f.Bottom = static_cast<int16_t>(WmfWord(bytes, 12));
+  const auto box = [&](size_t at) { return static_cast<int16_t>(WmfWord(bytes, at)); };
+  f.Left = box(6), f.Top = box(8), f.Right = box(10), f.Bottom = box(12);
   f.Inch = WmfWord(bytes, 14);
   const size_t h = wmf::PlaceableHeaderSize;
   if (WmfWord(bytes, h) != 1 || WmfWord(bytes, h + 2) != 9 || WmfWord(bytes, h + 4) != 0x0300)
@@ -80,18 +81,12 @@ inline void PlayWmf(const TWmfFile& f, TCanvas& canvas, int pixelWidth, int pixe
   auto py = [&](double v) { return (v - orgY) * pixelHeight / extY; };
   auto ix = [&](int16_t v) { return static_cast<int>(px(v)); };
   auto iy = [&](int16_t v) { return static_cast<int>(py(v)); };
-  auto colour = [](int16_t lo, int16_t hi) {
-    const uint32_t ref = static_cast<uint16_t>(lo) | (static_cast<uint32_t>(static_cast<uint16_t>(hi)) << 16);
-    return MakeColour(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
-  };
-  auto add = [&](const TObject& o) {
-    for (auto& slot : table)
-      if (!slot.Used) {
-        slot = o;
-        slot.Used = true;
-        return;
-      }
-    throw std::runtime_error("object table full");
+  // COLORREF words: red in the low byte of the first, blue in the low byte of the second.
+  auto colour = [](int16_t lo, int16_t hi) { return MakeColour(lo & 0xFF, (lo >> 8) & 0xFF, hi & 0xFF); };
+  auto add = [&](const TObject& o) {  // into the lowest free slot
+    auto slot = std::find_if(table.begin(), table.end(), [](const TObject& t) { return !t.Used; });
+    if (slot == table.end()) throw std::runtime_error("object table full");
+    *slot = o;
   };
   for (const TWmfRecord& r : f.Records) {
     const auto& p = r.Params;
