@@ -4,84 +4,51 @@
 
 namespace {
 
-std::vector<TImportedGroup> Parse(const std::string& text, bool expectOk = true) {
-  std::vector<TImportedGroup> groups;
-  EXPECT_EQ(ParseConduitListText(text, groups), expectOk) << text;
-  return groups;
-}
+const std::string Head = "Amount\tDiameter\r\n";
 
-bool Refused(const std::string& body) {
-  std::vector<TImportedGroup> groups{{1, 1}};
-  const bool ok = ParseConduitListText("Amount\tDiameter\r\n" + body, groups);
-  // A refused text leaves what was there.
-  EXPECT_EQ(groups.size(), ok ? groups.size() : 1u);
-  return !ok;
+// Reads text into a list of two groups; a refused text must leave them.
+std::vector<TImportedGroup> Read(const std::string& text, bool accepted = true) {
+  std::vector<TImportedGroup> groups{{7, 7000}, {8, 8000}};
+  EXPECT_EQ(ParseConduitListText(text, groups), accepted) << text;
+  EXPECT_TRUE(accepted || groups.size() == 2u) << text;
+  return groups;
 }
 
 }  // namespace
 
-TEST(ConduitListText, ExportFormat) {
-  SetDecimalSeparator('.');
-  CurrentLengthUnit = luMillimetre;
-  std::vector<TConduitGroup> groups = {{14500, 12, ctCables}, {42000, 3, ctCables}};
-  EXPECT_EQ(ConduitListToText(groups), "Amount\tDiameter\r\n12\t14.50\r\n3\t42.00\r\n");
-  EXPECT_EQ(ConduitListToText({}), "Amount\tDiameter\r\n");
-  CurrentLengthUnit = luInch;
-  EXPECT_EQ(ConduitListToText({{25400, 1, ctCables}}), "Amount\tDiameter\r\n1\t1.0000\r\n");
-  SetDecimalSeparator(',');
-  EXPECT_EQ(ConduitListToText({{12700, 2, ctCables}}), "Amount\tDiameter\r\n2\t0,5000\r\n");
-  SetDecimalSeparator('.');
-  CurrentLengthUnit = luMillimetre;
-}
-
-TEST(ConduitListText, LineEndingsAndBlankLines) {
-  SetDecimalSeparator('.');
-  CurrentLengthUnit = luMillimetre;
-  auto g = Parse("Amount\tDiameter\n12\t14.50\n3\t42");  // line feeds only, no final line end
+TEST_F(EditorTest, ConduitListTextWrittenAndRead) {
+  EXPECT_EQ(ConduitListToText({{14500, 12, ctCables}, {42000, 3, ctCables}}),
+            Head + "12\t14.50\r\n3\t42.00\r\n");
+  EXPECT_EQ(ConduitListToText({}), Head);
+  auto g = Read("Amount\tDiameter\n12\t14.50\n3\t42");  // line feeds only, no final line end
   ASSERT_EQ(g.size(), 2u);
   EXPECT_EQ(g[0].Amount, 12);
   EXPECT_DOUBLE_EQ(g[0].OuterDiameter, 14500);
   EXPECT_DOUBLE_EQ(g[1].OuterDiameter, 42000);
-  g = Parse("Amount\tDiameter\r\n\r\n   \r\n  5\t 8.25 \r\n\n\r");
+  g = Read(Head + "\r\n   \r\n  5\t 8.25 \r\n\n\r");  // blank lines skipped
   ASSERT_EQ(g.size(), 1u);
   EXPECT_EQ(g[0].Amount, 5);
   EXPECT_DOUBLE_EQ(g[0].OuterDiameter, 8250);
-  EXPECT_TRUE(Parse("Amount\tDiameter\r\n").empty());  // the header alone: an empty list
+  EXPECT_TRUE(Read(Head).empty());  // the header alone: an empty list
+  EXPECT_EQ(Read(Head + "9999\t1000\r\n1\t1e2\r\n").size(), 2u);  // the largest values, an exponent
+
   CurrentLengthUnit = luInch;
-  g = Parse("Amount\tDiameter\r\n1\t39.37\r\n");
-  EXPECT_DOUBLE_EQ(g[0].OuterDiameter, 39.37 * 25400);
-  CurrentLengthUnit = luMillimetre;
+  EXPECT_EQ(ConduitListToText({{25400, 1, ctCables}}), Head + "1\t1.0000\r\n");
+  EXPECT_DOUBLE_EQ(Read(Head + "1\t39.37\r\n")[0].OuterDiameter, 39.37 * 25400);
+  Read(Head + "1\t39.38\r\n", false);  // over a metre
+  SetDecimalSeparator(',');
+  EXPECT_EQ(ConduitListToText({{12700, 2, ctCables}}), Head + "2\t0,5000\r\n");
+  EXPECT_DOUBLE_EQ(Read(Head + "1\t0,5\r\n")[0].OuterDiameter, 12700);
+  Read(Head + "1\t0.5\r\n", false);  // not the decimal separator
 }
 
-TEST(ConduitListText, RefusedTexts) {
-  SetDecimalSeparator('.');
-  CurrentLengthUnit = luMillimetre;
-  Parse("", false);
-  Parse("Amount\tDiameter", false);         // shorter than the header line
-  Parse("Amount\tdiameter\r\n1\t2\r\n", false);  // case matters
-  Parse("Amount Diameter\r\n", false);
-  EXPECT_TRUE(Refused("1\t2\t3\r\n"));
-  EXPECT_TRUE(Refused("12 14\r\n"));
-  EXPECT_TRUE(Refused("0\t14\r\n"));
-  EXPECT_TRUE(Refused("10000\t14\r\n"));
-  EXPECT_TRUE(Refused("12a\t14\r\n"));
-  EXPECT_TRUE(Refused("\t14\r\n"));
-  EXPECT_TRUE(Refused("1\t0\r\n"));
-  EXPECT_TRUE(Refused("1\t-5\r\n"));
-  EXPECT_TRUE(Refused("1\t1000.01\r\n"));
-  EXPECT_TRUE(Refused("1\tabc\r\n"));
-  EXPECT_TRUE(Refused("1\t14,5\r\n"));  // not the decimal separator
-  EXPECT_TRUE(Refused("1\t1e400\r\n"));
-  EXPECT_TRUE(Refused("2\t10\r\n1\t\r\n"));  // a later line refused
-  EXPECT_FALSE(Refused("9999\t1000\r\n"));
-  EXPECT_FALSE(Refused("1\t1e2\r\n"));
-  CurrentLengthUnit = luInch;
-  EXPECT_TRUE(Refused("1\t39.38\r\n"));
-  CurrentLengthUnit = luMillimetre;
-  SetDecimalSeparator(',');
-  EXPECT_FALSE(Refused("1\t14,5\r\n"));
-  EXPECT_TRUE(Refused("1\t14.5\r\n"));
-  SetDecimalSeparator('.');
+TEST_F(EditorTest, ConduitListTextRefused) {
+  // No header: empty, shorter than the header line, case changed, no tab.
+  for (const char* text : {"", "Amount\tDiameter", "Amount\tdiameter\r\n1\t2\r\n", "Amount Diameter\r\n"})
+    Read(text, false);
+  for (const char* line : {"1\t2\t3", "12 14", "0\t14", "10000\t14", "12a\t14", "\t14", "1\t0", "1\t-5",
+                           "1\t1000.01", "1\tabc", "1\t14,5", "1\t1e400", "2\t10\r\n1\t"})
+    Read(Head + line + "\r\n", false);
 }
 
 TEST_F(EditorTest, ExportThenImportGivesTheSameList) {
@@ -91,49 +58,39 @@ TEST_F(EditorTest, ExportThenImportGivesTheSameList) {
   Open(StoreTransit(t, "A"));
   P().ExportConduitList();
   EXPECT_TRUE(V().Calls.empty());  // no refresh, no history
-  ASSERT_TRUE(Services.Clipboard.Text.has_value());
-  EXPECT_EQ(*Services.Clipboard.Text, "Amount\tDiameter\r\n12\t14.50\r\n7\t33.33\r\n");
-
+  EXPECT_EQ(V().Clip, Head + "12\t14.50\r\n7\t33.33\r\n");
   P().ImportConduitListOrComplain();
-  EXPECT_TRUE(Services.MessageBoxes.Shown.empty());
-  const TTransit& m = P().Model();
-  ASSERT_EQ(m.ConduitGroupCount(), 2);
-  EXPECT_DOUBLE_EQ(m.ConduitGroups[1].OuterDiameter, 33330);  // rounded to the exported decimals
-  EXPECT_EQ(m.ConduitGroups[1].Amount, 7);
-  EXPECT_EQ(m.ConduitGroups[0].ConduitType, ctCables);
+  EXPECT_EQ(V().Last("ShowConduitlistStats"), "ShowConduitlistStats(19,2)");
+  EXPECT_EQ(V().Last("UpdateConduitlistItem"), "UpdateConduitlistItem(1,7,33.33,0)");
+  EXPECT_DOUBLE_EQ(P().Model().ConduitGroups[1].OuterDiameter, 33330);  // rounded to the exported decimals
   EXPECT_EQ(P().HistoryIndex(), 1);
-}
+  EXPECT_TRUE(V().Of("ShowMessage").empty());
 
-TEST_F(EditorTest, ImportMergesEqualDiametersAndTakesTheTransitsConduitType) {
-  TTransit t = MakeTransit(fsGrentax, ctPipesPlastic, clA, 300, 200, 10, 200);
-  Open(StoreTransit(t, "A"));
-  Services.Clipboard.Text = "Amount\tDiameter\r\n2\t50\r\n3\t50.00\r\n1\t20\r\n";
+  // Equal diameters merge; the groups take the transit's conduit type.
+  Open(StoreTransit(MakeTransit(fsGrentax, ctPipesPlastic, clA, 300, 200, 10, 200), "B"));
+  V().Clip = Head + "2\t50\r\n3\t50.00\r\n1\t20\r\n";
   EXPECT_TRUE(P().ImportConduitList());
-  const TTransit& m = P().Model();
-  ASSERT_EQ(m.ConduitGroupCount(), 2);
-  EXPECT_EQ(m.ConduitGroups[1].Amount, 5);
-  EXPECT_EQ(m.ConduitGroups[1].ConduitType, ctPipesPlastic);
+  EXPECT_EQ(V().Last("UpdateConduitlistItem"), "UpdateConduitlistItem(1,5,50.00,0)");
   EXPECT_EQ(V().Last("ShowConduitlistStats"), "ShowConduitlistStats(6,2)");
+  for (const TConduitGroup& group : P().Model().ConduitGroups) EXPECT_EQ(group.ConduitType, ctPipesPlastic);
 }
 
 TEST_F(EditorTest, BadClipboardTextChangesNothing) {
   Open(StoreTransit(RoundGrentaxTransit(), "A"));
   TTransit before;
   before.Assign(P().Model());
-
-  for (const char* text : {"Amount\tDiameter\r\n5\t20\r\n0\t30\r\n", "amount\tdiameter\r\n5\t20\r\n"}) {
-    Services.MessageBoxes.Shown.clear();
-    Services.Clipboard.Text = text;
+  const std::string lowerCase = "amount\tdiameter\r\n5\t20\r\n";
+  for (const std::string& text : {Head + "5\t20\r\n0\t30\r\n", lowerCase}) {
+    V().Clear();
+    V().Clip = text;
     P().ImportConduitListOrComplain();
-    ASSERT_EQ(Services.MessageBoxes.Shown.size(), 1u);
-    EXPECT_EQ(Services.MessageBoxes.Shown[0].Text, "Can't import from clipboard, data is not in the right format");
-    EXPECT_EQ(Services.MessageBoxes.Shown[0].Caption, "Import from clipboard");
+    // Only the complaint: no refresh, no history.
+    EXPECT_EQ(V().Calls, Names{"ShowMessage(Can't import from clipboard, data is not in the right format,"
+                               "Import from clipboard)"});
     EXPECT_TRUE(P().Model().IsEqual(before));
-    EXPECT_TRUE(V().Calls.empty());
     EXPECT_EQ(P().HistoryIndex(), 0);
   }
-
-  Services.Clipboard.Text.reset();  // no text at all
+  V().Clip.reset();  // no text at all
   EXPECT_FALSE(P().ImportConduitList());
   EXPECT_TRUE(P().Model().IsEqual(before));
 }
