@@ -35,8 +35,8 @@ protected:
 
   // The exit status; the error output goes to Err.
   int Run(const std::string& args) {
-    const int raw = std::system((std::string(TRELLANE_CLI) + " draw " + args + " 2>" + (Dir / "err").string() +
-                                 " >/dev/null").c_str());
+    const std::string command = std::string(TRELLANE_CLI) + " draw " + args + " 2>" + (Dir / "err").string();
+    const int raw = std::system((command + " >/dev/null").c_str());
     Err = Slurp(Dir / "err");
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   }
@@ -61,10 +61,10 @@ TEST_F(CliDraw, WritesTheEditorsPicturesAndTheReportMetafile) {
     int W, H;
     TLengthUnit Unit;
   };
-  for (const TCase& c : {TCase{Input + " -o " + Out, false, true, 800, 600, luMillimetre},
-                         TCase{"--smooth --no-grid --size 300x160 --unit inch -o " + Out + " " + Input, true, false,
-                               300, 160, luInch},
-                         TCase{Input + " --unit inch --size 300x300 -o " + Out, false, true, 300, 300, luInch}}) {
+  // The default size with the unit reaching the grid; options before the file.
+  for (const TCase& c : {TCase{Input + " -o " + Out + " --unit inch", false, true, 800, 600, luInch},
+                         {"--smooth --no-grid --size 300x160 -o " + Out + " " + Input, true, false, 300, 160,
+                          luMillimetre}}) {
     ASSERT_EQ(Run(c.Args), 0) << c.Args << ": " << Err;
     const TLengthUnit saved = CurrentLengthUnit;
     CurrentLengthUnit = c.Unit;
@@ -74,7 +74,7 @@ TEST_F(CliDraw, WritesTheEditorsPicturesAndTheReportMetafile) {
     CurrentLengthUnit = saved;
     EXPECT_TRUE(ReadPng(Out) == expected) << c.Args;
   }
-  const std::string wmfPath = (Dir / "out.wmf").string();
+  const std::string wmfPath = (Dir / "out.wmf").string();  // the default unit, millimetres, in its grid
   ASSERT_EQ(Run(Input + " -o " + Out + " --wmf " + wmfPath), 0) << Err;
   EXPECT_EQ(Slurp(wmfPath), MakeReportPicture(Transit(), 5000, 5000, true)->Metafile());
 }

@@ -53,12 +53,6 @@ std::vector<std::array<int, 4>> RecordedEllipses(const TTransitDrawer& drawer) {
   return boxes;
 }
 
-TTransit Filled(const char* json) {
-  TTransit t = TransitFromJson(nlohmann::ordered_json::parse(json));
-  ValidateSortFill(t);
-  return t;
-}
-
 }  // namespace
 
 TEST(TransitDrawer, FitsThePictureIntoTheAvailableArea) {
@@ -77,7 +71,6 @@ TEST(TransitDrawer, FitsThePictureIntoTheAvailableArea) {
   EXPECT_EQ(d.ImageHeight, 800);
   EXPECT_EQ(d.OriginOffset(), 4 * 28);
   EXPECT_DOUBLE_EQ(d.Scale, 800 / (140 * mm));
-  EXPECT_EQ(d.ConduitPenWidth, 2);  // pens keep their width
   // A wide opening: the height follows the width, rounded.
   w.SetSize(1000, 1000);
   EXPECT_EQ(w.ImageWidth, 1000);
@@ -87,6 +80,7 @@ TEST(TransitDrawer, FitsThePictureIntoTheAvailableArea) {
 TEST(TransitDrawer, WallBandHugsTheOpeningAndItsCorners) {
   for (double radius : {0.0, 20 * mm, 50 * mm})
     for (int size : {203, 260}) {  // odd and even wall widths
+      SCOPED_TRACE(std::to_string(radius) + " " + std::to_string(size));
       const TTransit t = Opening(100 * mm, 100 * mm, radius);
       TTransitDrawer d(t);
       d.SetSize(size, size);
@@ -100,9 +94,10 @@ TEST(TransitDrawer, WallBandHugsTheOpeningAndItsCorners) {
           bool wall = in(o - w, o + side + w) && !in(o, o + side);
           if (rad > 0 && (x < lo || x >= hi) && (y < lo || y >= hi)) {  // a corner square: a quarter ring
             const double dx = x + 0.5 - (x < lo ? lo : hi), dy = y + 0.5 - (y < lo ? lo : hi);
-            wall = dx * dx + dy * dy >= double(rad) * rad && dx * dx + dy * dy <= double(rad + w) * (rad + w);
+            const double d2 = dx * dx + dy * dy;
+            wall = d2 >= double(rad) * rad && d2 <= double(rad + w) * (rad + w);
           }
-          ASSERT_EQ(bitmap.Pixel(x, y), wall ? 0x00C864u : 0xFFFFFFu) << radius << " " << size << " " << x << "," << y;
+          ASSERT_EQ(bitmap.Pixel(x, y), wall ? 0x00C864u : 0xFFFFFFu) << x << "," << y;
         }
     }
 }
@@ -114,8 +109,8 @@ TEST(TransitDrawer, GridLinesInMillimetresAndInches) {
     double size, spacing;
     int major;
   };
-  for (const TCase& c : {TCase{luMillimetre, 100 * mm, 10 * mm, 10}, TCase{luInch, 300 * mm, 25.4 * mm, 12},
-                         TCase{luMillimetre, 3000 * mm, 100 * mm, 10}, TCase{luInch, 3000 * mm, 304.8 * mm, 3}}) {
+  for (const TCase& c : {TCase{luMillimetre, 100 * mm, 10 * mm, 10}, {luInch, 300 * mm, 25.4 * mm, 12},
+                         {luMillimetre, 3000 * mm, 100 * mm, 10}, {luInch, 3000 * mm, 304.8 * mm, 3}}) {
     CurrentLengthUnit = c.unit;
     const TTransit t = Opening(c.size, c.size * 0.75, 0);
     TTransitDrawer d(t);
@@ -123,11 +118,12 @@ TEST(TransitDrawer, GridLinesInMillimetresAndInches) {
     d.SetColourScheme(true);
     const TBitmap bitmap = Drawn(d);  // grid in front: every line reaches the edges
     const int n = static_cast<int>(std::ceil(d.ImageWidth / (2 * c.spacing * d.Scale))), o = d.OriginOffset();
-    auto column = [&](int i) { return static_cast<int>(std::trunc((t.Width / 2 + i * c.spacing) * d.Scale)) + o; };
+    auto column = [&](int i) { return int(std::trunc((t.Width / 2 + i * c.spacing) * d.Scale)) + o; };
     int majors = 0;
     for (int i = -n; i <= n; ++i) {
       const int x = column(i);
-      if (x < 0 || x >= d.ImageWidth || column(i + 1) == x) continue;  // the top row shows the last line drawn
+      // The top row shows the last line drawn in a column.
+      if (x < 0 || x >= d.ImageWidth || column(i + 1) == x) continue;
       majors += i % c.major == 0;
       EXPECT_EQ(bitmap.Pixel(x, 0), i % c.major == 0 ? d.MajorGridColour : d.MinorGridColour) << i;
     }
@@ -155,7 +151,6 @@ TEST(TransitDrawer, ConcentricDiscsOfALayeredPipe) {
   TTransit t = Opening(200 * mm, 200 * mm, 0);
   TFillItem item;
   item.CoverCode = ccOversizePlasticPipe;
-  item.ConduitDiameter = 45 * mm;
   item.ConduitRadius = item.InnerRadius = 22.5 * mm;
   item.OuterRadius = 32.5 * mm;
   item.PlacedCount = 1;
@@ -182,88 +177,66 @@ struct TPictureCase {
   TLengthUnit Unit;
   bool Smooth, Grid;
   int Width, Height;
-  const char* Json;
 };
 
+// Transits read from data/NAME.json, pictures stored as data/NAME.png.
 // Together they show every cover code, round and rectangular openings, both
 // units, grid on and off, quick and smooth drawing, the warning's wall.
 const TPictureCase kCases[] = {
-    {"kova_cables", luMillimetre, false, true, 240, 180, R"j({"width":300000,"height":200000,"conduits":[)j"
-     R"j({"amount":3,"diameter":20000},{"amount":1,"diameter":120000}]})j"},
-    {"kova_plastic_inch", luInch, false, true, 240, 180, R"j({"width":500000,"height":400000,"conduitType":)j"
-     R"j("Pipes (plastic)","conduits":[{"amount":2,"diameter":40000},{"amount":1,"diameter":160000}]})j"},
-    {"kova_metal_h_smooth", luMillimetre, true, false, 240, 180, R"j({"width":500000,"height":400000,)j"
-     R"j("conduitType":"Pipes (metal)","classification":"H-class","conduits":[{"amount":2,"diameter":40000},)j"
-     R"j({"amount":1,"diameter":160000}]})j"},
-    {"praven_smooth", luMillimetre, true, true, 240, 180, R"j({"width":300000,"height":200000,"fillSystem":)j"
-     R"j("PRAVEN","conduits":[{"amount":4,"diameter":20000},{"amount":1,"diameter":90000}]})j"},
-    {"grentax_multi_inch_smooth", luInch, true, true, 240, 180, R"j({"width":500000,"height":400000,)j"
-     R"j("fillSystem":"GRENTAX","conduitType":"Pipes (plastic)","conduits":[{"amount":3,"diameter":40000},)j"
-     R"j({"amount":1,"diameter":250000}]})j"},
-    {"grentax_single", luMillimetre, false, true, 200, 200, R"j({"width":300000,"height":300000,"fillSystem":)j"
-     R"j("GRENTAX","conduitType":"Pipes (plastic)","conduits":[{"amount":1,"diameter":40000}]})j"},
-    {"moxel_wrap_round", luMillimetre, true, true, 200, 200, R"j({"width":300000,"height":300000,"fillSystem":)j"
-     R"j("KOVA/MOXEL","fillSubsystem":"WRAP Crusher","conduitType":"Pipes (plastic)","conduits":[)j"
-     R"j({"amount":1,"diameter":260000}]})j"},
-    {"moxel_no_crusher_warning", luInch, false, true, 200, 200, R"j({"width":300000,"height":300000,)j"
-     R"j("fillSystem":"KOVA/MOXEL","fillSubsystem":"C_Fit_Crusher","conduitType":"Pipes (plastic)",)j"
-     R"j("conduits":[{"amount":1,"diameter":60000}]})j"},
-    {"dusmera_round_large", luInch, false, true, 200, 200, R"j({"width":3000000,"height":3000000,)j"
-     R"j("cornerRadius":1500000,"fillSystem":"DUSMERA","conduits":[{"amount":30,"diameter":90000},)j"
-     R"j({"amount":2,"diameter":400000}]})j"},
+    {"kova_cables", luMillimetre, false, true, 240, 180},
+    {"kova_plastic_inch", luInch, false, true, 240, 180},
+    {"kova_metal_h_smooth", luMillimetre, true, false, 240, 180},
+    {"praven_smooth", luMillimetre, true, true, 240, 180},
+    {"grentax_multi_inch_smooth", luInch, true, true, 240, 180},
+    {"grentax_single", luMillimetre, false, true, 200, 200},
+    {"moxel_wrap_round", luMillimetre, true, true, 200, 200},
+    {"moxel_no_crusher_warning", luInch, false, true, 200, 200},
+    {"dusmera_round_large", luInch, false, true, 200, 200},
 };
-
-std::string DataPath(const std::string& name) {
-  return std::string(TRELLANE_DRAW_TEST_DATA) + "/" + name + ".png";
-}
 }  // namespace
 
-TEST(Pictures, MatchStoredFiles) {
+// The editor's picture against its stored file; the report's metafile, read
+// back and played onto a bitmap, against the same picture drawn directly.
+TEST(Pictures, StoredFilesAndReportPlayback) {
   TUnitGuard guard;
   // Set TRELLANE_WRITE_PICTURES=1 to write the files anew after an intended change.
   const bool write = std::getenv("TRELLANE_WRITE_PICTURES") != nullptr;
   std::set<int> codes;
   for (const TPictureCase& c : kCases) {
     CurrentLengthUnit = c.Unit;
-    const TTransit t = Filled(c.Json);
+    const std::string base = std::string(TRELLANE_DRAW_TEST_DATA) + "/" + c.Name;
+    TTransit t = ReadTransitFile(base + ".json");
+    ValidateSortFill(t);
     for (const TFillItem& item : t.FillItems)
       if (item.PlacedCount > 0) codes.insert(item.CoverCode);
     const TPictureOptions options{c.Smooth, c.Grid, !ComputeWarnings(t).Warning.empty(), true};
     TBitmap picture, work;
     const TPictureGeometry g = RenderTransitPicture(t, c.Width, c.Height, options, picture, work);
-    if (write) WritePng(picture, DataPath(c.Name));
-    EXPECT_TRUE(picture == ReadPng(DataPath(c.Name))) << c.Name;
+    if (write) WritePng(picture, base + ".png");
+    EXPECT_TRUE(picture == ReadPng(base + ".png")) << c.Name;
     // The geometry is the picture's own, not that of the larger smooth drawing.
     TTransitDrawer d(t);
     d.SetSize(c.Width, c.Height);
     EXPECT_EQ(g.OriginOffset, d.OriginOffset()) << c.Name;
     EXPECT_DOUBLE_EQ(g.Scale, d.Scale) << c.Name;
-  }
-  EXPECT_EQ(codes.size(), 13u) << "every cover code drawn";
-  EXPECT_THROW(ReadPng(DataPath("missing")), TError);
-}
 
-TEST(ReportPicture, MetafilePlaysBackLikeTheBitmap) {
-  TUnitGuard guard;
-  CurrentLengthUnit = luMillimetre;
-  for (const TPictureCase& c : kCases)
     for (bool grid : {true, false}) {
-      const TTransit t = Filled(c.Json);
       auto image = MakeReportPicture(t, 700, 700, grid);
       const int w = image->Width, h = image->Height;
-      // Direct drawing of the same picture, with its black frame.
-      TTransitDrawer d(t);
       d.SetSize(700, 700);
       d.SetColourScheme(true);
       d.GridInFront = false;
       d.GridLineWidth = grid ? 6 : 0;
       TBitmap direct = Drawn(d), played(w, h);
       TBitmapCanvas dc(direct), pc(played);
-      dc.SetPen(0, 6);
+      dc.SetPen(0, 6);  // the report's black frame
       dc.MoveTo(0, 0);
       for (auto [x, y] : {std::pair{w - 10, 0}, {w - 10, h - 10}, {0, h - 10}, {0, 0}}) dc.LineTo(x, y);
       played.Fill(0xFFFFFF);
       PlayWmf(ReadWmf(image->Metafile()), pc, w, h);
       EXPECT_TRUE(direct == played) << c.Name << " grid " << grid;
     }
+  }
+  EXPECT_EQ(codes.size(), 13u) << "every cover code drawn";
+  EXPECT_THROW(ReadPng(std::string(TRELLANE_DRAW_TEST_DATA) + "/missing.png"), TError);
 }

@@ -19,31 +19,21 @@ TEST(Metafile, RecordsEveryCallInOrder) {
   const TWmfFile f = ReadWmf(c.Finish());
   // Function numbers as the format defines them, parameters last to first.
   const std::vector<std::pair<uint16_t, std::vector<int16_t>>> expected = {
-      {0x020B, {0, 0}},      // window origin
-      {0x020C, {400, 600}},  // window extent: two units a pixel
-      // Filled box: an inside-frame pen and a solid brush of the brush colour.
-      {0x02FA, {6, 2, 0, 0x2211, 0x33}},
-      {0x012D, {0}},
-      {0x02FC, {0, 0x2211, 0x33, 0}},
-      {0x012D, {1}},
+      {0x020B, {0, 0}}, {0x020C, {400, 600}},  // window origin and extent: two units a pixel
+      // Filled box: an inside-frame pen and a solid brush of the brush colour, each created and selected.
+      {0x02FA, {6, 2, 0, 0x2211, 0x33}}, {0x012D, {0}},
+      {0x02FC, {0, 0x2211, 0x33, 0}}, {0x012D, {1}},
       {0x041B, {80, 60, 4, 2}},
       // The ellipse's pen replaces the first one, which is then deleted.
-      {0x02FA, {6, 6, 0, static_cast<int16_t>(0xBBAA), 0xCC}},
-      {0x012D, {2}},
-      {0x01F0, {0}},
+      {0x02FA, {6, 6, 0, static_cast<int16_t>(0xBBAA), 0xCC}}, {0x012D, {2}}, {0x01F0, {0}},
       {0x0418, {44, 42, 22, 20}},
-      {0x02FC, {1, 0, 0, 0}},  // the null brush
-      {0x012D, {0}},
-      {0x01F0, {1}},
+      {0x02FC, {1, 0, 0, 0}}, {0x012D, {0}}, {0x01F0, {1}},  // the null brush
       {0x061C, {24, 24, 120, 100, 12, 10}},
       {0x041B, {20, 20, 0, 0}},
       // Arcs and lines use a plain solid pen, centred on the line.
-      {0x02FA, {0, 6, 0, static_cast<int16_t>(0xBBAA), 0xCC}},
-      {0x012D, {1}},
-      {0x01F0, {2}},
+      {0x02FA, {0, 6, 0, static_cast<int16_t>(0xBBAA), 0xCC}}, {0x012D, {1}}, {0x01F0, {2}},
       {0x0817, {19, 40, 40, 61, 61, 61, 19, 19}},
-      {0x0214, {8, 6}},
-      {0x0213, {8, 200}},
+      {0x0214, {8, 6}}, {0x0213, {8, 200}},
       {0x0000, {}},
   };
   ASSERT_EQ(f.Records.size(), expected.size());
@@ -66,10 +56,11 @@ TEST(Metafile, RecordsEveryCallInOrder) {
 TEST(RtfImage, PictureGroupHeadAndHexLines) {
   auto group = [](size_t dataBytes, int w, int h) {
     std::string metafile(wmf::PlaceableHeaderSize, '\x01');
-    for (size_t i = 0; i < dataBytes; ++i) metafile.push_back(static_cast<char>(i == 0 ? 0x05 : 0xA0 + i % 16));
+    for (size_t i = 0; i < dataBytes; ++i) metafile += static_cast<char>(i == 0 ? 0x05 : 0xA0 + i % 16);
     return RtfPictureGroup(metafile, w, h);
   };
-  EXPECT_EQ(group(2, 2500, 1000), "{\\pict\\wmetafile8\\picw8819\\pich3528\\picwgoal2500\\pichgoal1000\r05A1}\r");
+  EXPECT_EQ(group(2, 2500, 1000),
+            "{\\pict\\wmetafile8\\picw8819\\pich3528\\picwgoal2500\\pichgoal1000\r05A1}\r");
   // 39 bytes end their line with a CR before the brace; a 40th stands alone.
   const std::string head = "{\\pict\\wmetafile8\\picw35\\pich35\\picwgoal10\\pichgoal10\r";
   std::string line = "05";  // a leading zero kept

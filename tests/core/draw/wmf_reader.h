@@ -17,8 +17,7 @@ struct TWmfRecord {
 
 struct TWmfFile {
   int16_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-  uint16_t Inch = 0;
-  uint16_t ObjectCount = 0;
+  uint16_t Inch = 0, ObjectCount = 0;
   uint32_t MaxRecord = 0;
   std::vector<TWmfRecord> Records;  // EOF included
 };
@@ -33,7 +32,7 @@ inline uint32_t WmfDword(const std::string& s, size_t at) {
 
 inline TWmfFile ReadWmf(const std::string& bytes) {
   TWmfFile f;
-  if (WmfDword(bytes, 0) != wmf::PlaceableKey) throw std::runtime_error("no placeable key");
+  if (WmfDword(bytes, 0) != 0x9AC6CDD7) throw std::runtime_error("no placeable key");
   uint16_t sum = 0;
   for (size_t i = 0; i < 20; i += 2) sum ^= WmfWord(bytes, i);
   if (sum != WmfWord(bytes, 20)) throw std::runtime_error("placeable checksum");
@@ -43,8 +42,7 @@ inline TWmfFile ReadWmf(const std::string& bytes) {
   const size_t h = wmf::PlaceableHeaderSize;
   if (WmfWord(bytes, h) != 1 || WmfWord(bytes, h + 2) != 9 || WmfWord(bytes, h + 4) != 0x0300)
     throw std::runtime_error("metafile header");
-  const uint32_t sizeWords = WmfDword(bytes, h + 6);
-  if (sizeWords * 2 + h != bytes.size()) throw std::runtime_error("metafile size");
+  if (WmfDword(bytes, h + 6) * 2 + h != bytes.size()) throw std::runtime_error("metafile size");
   f.ObjectCount = WmfWord(bytes, h + 10);
   f.MaxRecord = WmfDword(bytes, h + 12);
   size_t at = h + 18;
@@ -116,7 +114,7 @@ inline void PlayWmf(const TWmfFile& f, TCanvas& canvas, int pixelWidth, int pixe
       case wmf::RecRectangle: canvas.Rectangle(ix(p.at(3)), iy(p.at(2)), ix(p.at(1)), iy(p.at(0))); break;
       case wmf::RecEllipse: canvas.Ellipse(ix(p.at(3)), iy(p.at(2)), ix(p.at(1)), iy(p.at(0))); break;
       case wmf::RecRoundRect:
-        canvas.RoundRect(ix(p.at(5)), iy(p.at(4)), ix(p.at(3)), iy(p.at(2)), static_cast<int>(px(p.at(1)) - px(0)));
+        canvas.RoundRect(ix(p.at(5)), iy(p.at(4)), ix(p.at(3)), iy(p.at(2)), int(px(p.at(1)) - px(0)));
         break;
       case wmf::RecArc:
         canvas.Arc(px(p.at(7)), py(p.at(6)), px(p.at(5)), py(p.at(4)), px(p.at(3)), py(p.at(2)), px(p.at(1)),
