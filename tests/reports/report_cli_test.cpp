@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -16,18 +15,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using reportstest::ExpectParts;
 
 struct TRun {
   int Status = -1;
   std::string Out, Err;
 };
-
-std::string FileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  return buffer.str();
-}
 
 class ReportCli : public ::testing::Test {
 protected:
@@ -37,6 +30,7 @@ protected:
     fs::create_directories(Dir);
     SetDefaultSettings();
     Sample = reportstest::FillSampleProject();
+    std::ofstream(Path("data.tbs"), std::ios::binary) << reportstest::DataFileBytes();
   }
   void TearDown() override {
     reportstest::ClearTables();
@@ -45,21 +39,15 @@ protected:
 
   std::string Path(const std::string& name) const { return (Dir / name).string(); }
 
-  void WriteFile(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
+  // Runs the tool in the scratch folder.
+  TRun Run(const std::string& command, const std::string& arguments) const {
+    const int raw = std::system(("cd " + Dir.string() + " && LC_ALL=C " TRELLANE_CLI " " + command + " " +
+                                 arguments + " >run.out 2>run.err </dev/null").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(Path("run.out")),
+            ReadWholeFile(Path("run.err"))};
   }
-
-  TRun Run(const std::string& arguments) const {
-    const std::string out = Path("run.out"), err = Path("run.err");
-    const std::string command =
-        std::string("LC_ALL=C ") + TRELLANE_CLI + " report " + arguments + " >" + out + " 2>" + err + " </dev/null";
-    const int raw = std::system(command.c_str());
-    TRun run;
-    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.Out = FileText(out);
-    run.Err = FileText(err);
-    return run;
-  }
+  // The report of the data file with these options.
+  TRun Report(const std::string& options) const { return Run("report", "data.tbs " + options); }
 
   fs::path Dir;
   reportstest::TSample Sample;
@@ -68,119 +56,83 @@ protected:
 }  // namespace
 
 TEST_F(ReportCli, DataFileWithSeveralProjectsListsThem) {
-  WriteFile("data.tbs", reportstest::DataFileBytes());
-  const TRun run = Run(Path("data.tbs") + " -o " + Path("out.rtf"));
+  const TRun run = Report("-o out.rtf");
   EXPECT_EQ(run.Status, 2);
   EXPECT_EQ(run.Out, "Deck {3}\nOther\n");
   EXPECT_EQ(run.Err.rfind("error: ", 0), 0u) << run.Err;
   EXPECT_FALSE(fs::exists(Path("out.rtf")));
-
-  const TRun missing = Run(Path("data.tbs") + " -o " + Path("out.rtf") + " --project Nowhere");
+  const TRun missing = Report("-o out.rtf --project Nowhere");
   EXPECT_EQ(missing.Status, 2);
   EXPECT_EQ(missing.Err, "error: no project named 'Nowhere'\n");
 }
 
 TEST_F(ReportCli, ProjectFromDataFile) {
-  WriteFile("data.tbs", reportstest::DataFileBytes());
-  const TRun run = Run(Path("data.tbs") + " -o " + Path("out.rtf") + " --project 'Deck {3}' --images small");
+  const TRun run = Report("-o out.rtf --project 'Deck {3}' --images small");
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(run.Out, "");
-  const std::string rtf = FileText(Path("out.rtf"));
-  EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1252", 0), 0u);
-  EXPECT_NE(rtf.find("\\par Project name:\\tab Deck \\{3\\}\r\n"), std::string::npos);
-  EXPECT_NE(rtf.find("\\par Transits amount:\\tab 3\r\n"), std::string::npos);
-  EXPECT_NE(rtf.find("Harvant Engineering bv\\par "), std::string::npos);  // the default distributor
-  EXPECT_NE(rtf.find("\\picwgoal2500"), std::string::npos);
-  EXPECT_EQ(rtf.find("Elsewhere"), std::string::npos);
-  EXPECT_EQ(rtf.find("'Template'"), std::string::npos);
-  EXPECT_EQ(rtf.substr(rtf.size() - 8), "\\par }\r\n");
+  ExpectParts(ReadWholeFile(Path("out.rtf")),
+              {"\\par Project name:\\tab Deck \\{3\\}\r\n", "\\par Transits amount:\\tab 3\r\n",
+               "Harvant Engineering bv\\par ",  // the default distributor
+               "\\picwgoal2500", "!Elsewhere"});
 }
 
-TEST_F(ReportCli, ChosenTransitsContentsUnitAndImages) {
-  WriteFile("data.tbs", reportstest::DataFileBytes());
-  const TRun run = Run(Path("data.tbs") + " -o " + Path("out.rtf") +
-                       " --project 'Deck {3}' --transit Sheets --transit 'Main {Deck 3}' --images none"
-                       " --contents transits --unit inch");
+TEST_F(ReportCli, ChosenTransitsInListOrderWithUnit) {
+  const TRun run = Report("-o - --project 'Deck {3}' --transit Sheets --transit 'Main {Deck 3}'"
+                          " --contents totals --unit inch");
   ASSERT_EQ(run.Status, 0) << run.Err;
-  const std::string rtf = FileText(Path("out.rtf"));
-  EXPECT_EQ(rtf.find("\\pict"), std::string::npos);
-  EXPECT_EQ(rtf.find("Materials needed for project"), std::string::npos);
-  EXPECT_NE(rtf.find("\\par Transits amount:\\tab 2\r\n"), std::string::npos);
-  EXPECT_NE(rtf.find("(All dimensions in inch)"), std::string::npos);
-  // In list order, whatever the order of the options.
-  EXPECT_LT(rtf.find("'Main \\{Deck 3\\}'"), rtf.find("'Sheets'"));
-  EXPECT_EQ(rtf.find("'Moxel pipe'"), std::string::npos);
-
-  const TRun totals = Run(Path("data.tbs") + " -o - --project 'Deck {3}' --transit Sheets --contents totals");
-  ASSERT_EQ(totals.Status, 0) << totals.Err;
-  EXPECT_NE(totals.Out.find("\\par note: only calculated for transits Sheets\r\n"), std::string::npos);
-  EXPECT_EQ(totals.Out.find("\\page"), std::string::npos);
-
-  const TRun unknown = Run(Path("data.tbs") + " -o - --project 'Deck {3}' --transit Elsewhere");
-  EXPECT_EQ(unknown.Status, 2);
-  EXPECT_EQ(unknown.Out, "");
+  ExpectParts(run.Out, {"\\par Transits amount:\\tab 2\r\n", "transits Main \\{Deck 3\\}, Sheets\r\n",
+                        " inch\r\n", "!\\page"});
 }
 
 TEST_F(ReportCli, ProjectAndTransitExportFiles) {
   ExportProjectFile(Projects.IndexOfID(Sample.Project), Path("deck.hpf"));
   ExportTransitFile(Transits.IndexOfID(Sample.CableTransit), Path("main.htf"));
-
-  const TRun project = Run(Path("deck.hpf") + " -o " + Path("deck.rtf") + " --images none");
+  const TRun project = Run("report", "deck.hpf -o - --images none --contents transits");
   ASSERT_EQ(project.Status, 0) << project.Err;
-  const std::string rtf = FileText(Path("deck.rtf"));
-  EXPECT_NE(rtf.find("\\par Project customer:\\tab M\\'fcller & Co\r\n"), std::string::npos);
-  EXPECT_NE(rtf.find("'Moxel pipe'"), std::string::npos);
-
-  const TRun transit = Run(Path("main.htf") + " -o " + Path("main.rtf"));
+  ExpectParts(project.Out, {"\\par Project customer:\\tab M\\'fcller & Co\r\n", "'Moxel pipe'", "!\\pict",
+                            "!Materials needed for project"});
+  // The medium picture by default; no project, no pages, no price columns.
+  const TRun transit = Run("report", "main.htf -o -");
   ASSERT_EQ(transit.Status, 0) << transit.Err;
-  const std::string one = FileText(Path("main.rtf"));
-  EXPECT_NE(one.find("\\par \\pard\\b Material list for transit 'Main \\{Deck 3\\}' \\b0\r\n\\par \\fs16\\par \r\n"
-                     "{\\pict\\wmetafile8\\picw17639\\pich12450\\picwgoal5000\\pichgoal3529\r"),
-            std::string::npos);
-  EXPECT_EQ(one.find("Project name:"), std::string::npos);
-  EXPECT_EQ(one.find("\\page"), std::string::npos);
-  EXPECT_NE(one.find("\\par \\b KOVA materials needed: \\b0\r\n"), std::string::npos);
+  ExpectParts(transit.Out, {"\\par \\pard\\b Material list for transit 'Main \\{Deck 3\\}' \\b0\r\n"
+                            "\\par \\fs16\\par \r\n"
+                            "{\\pict\\wmetafile8\\picw17639\\pich12450\\picwgoal5000\\pichgoal3529\r",
+                            "\\par \\b KOVA materials needed: \\b0\r\n", "!Project name:", "!\\page"});
+  EXPECT_EQ(transit.Out.substr(transit.Out.size() - 8), "\\par }\r\n");
 }
 
 TEST_F(ReportCli, BadInputIsAnErrorWithoutOutput) {
-  WriteFile("broken.tbs", "not a zlib stream");
-  const TRun broken = Run(Path("broken.tbs") + " -o " + Path("out.rtf"));
-  EXPECT_EQ(broken.Status, 2);
-  EXPECT_EQ(broken.Err.rfind("error: ", 0), 0u);
-  EXPECT_FALSE(fs::exists(Path("out.rtf")));
-  EXPECT_EQ(Run(Path("missing.hpf") + " -o " + Path("out.rtf")).Status, 2);
-  EXPECT_EQ(Run(Path("x.txt") + " -o " + Path("out.rtf")).Status, 2);
-  WriteFile("data.tbs", reportstest::DataFileBytes());
-  EXPECT_EQ(Run(Path("data.tbs") + " --project Other").Status, 2);  // no -o
-  EXPECT_EQ(Run(Path("data.tbs") + " -o - --project Other --images huge").Status, 2);
-  EXPECT_EQ(Run(Path("data.tbs") + " -o - --project Other --contents all").Status, 2);
+  std::ofstream(Path("broken.tbs"), std::ios::binary) << "not a zlib stream";
+  const char* const arguments[] = {"broken.tbs -o out.rtf", "missing.hpf -o out.rtf", "x.txt -o out.rtf",
+                                   "data.tbs --project Other",  // no -o
+                                   "data.tbs -o out.rtf --project Other --images huge",
+                                   "data.tbs -o out.rtf --project Other --contents all",
+                                   "data.tbs -o out.rtf --project 'Deck {3}' --transit Elsewhere"};
+  for (const char* a : arguments) {
+    const TRun run = Run("report", a);
+    EXPECT_EQ(run.Status, 2) << a;
+    EXPECT_EQ(run.Err.rfind("error: ", 0), 0u) << a;
+    EXPECT_FALSE(fs::exists(Path("out.rtf"))) << a;
+  }
 }
 
 TEST_F(ReportCli, CalcPrintsTheMaterials) {
-  WriteFile("t.json", R"({"width": 300000, "height": 300000, "transitsInProject": 3,
-                          "conduits": [{"amount": 3, "diameter": 80000}, {"amount": 2, "diameter": 20000}]})");
-  const std::string command = std::string("LC_ALL=C ") + TRELLANE_CLI + " calc " + Path("t.json") + " >" +
-                              Path("calc.out") + " 2>" + Path("calc.err");
-  ASSERT_EQ(std::system(command.c_str()), 0) << FileText(Path("calc.err"));
-  const std::string out = FileText(Path("calc.out"));
-  const size_t at = out.find("\"materials\": [");
-  ASSERT_NE(at, std::string::npos);
-  const std::string materials = out.substr(at);
-  // Sleeves, the strip of the oversize cables, filler sleeves and sealant, by article code.
-  const char* const codes[] = {"\"101_10270001140000\"", "\"2011140000\"", "\"301_181140000\"", "\"301_271140000\"",
-                               "\"401_0310\""};
-  size_t last = 0;
-  for (const char* code : codes) {
-    const size_t found = materials.find(code);
-    ASSERT_NE(found, std::string::npos) << code;
-    EXPECT_GT(found, last) << code;
-    last = found;
+  std::ofstream(Path("t.json")) << R"({"width": 300000, "height": 300000, "transitsInProject": 3,
+    "conduits": [{"amount": 3, "diameter": 80000}, {"amount": 2, "diameter": 20000}]})";
+  const TRun run = Run("calc", "t.json");
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const std::string materials = run.Out.substr(std::min(run.Out.find("\"materials\": ["), run.Out.size()));
+  // Sleeves, the strip of the oversize cables, filler sleeves and sealant, in article order.
+  size_t at = 0;
+  for (const char* code : {"\"101_10270001140000\"", "\"2011140000\"", "\"301_181140000\"", "\"301_271140000\"",
+                           "\"401_0310\""}) {
+    at = materials.find(code, at);
+    ASSERT_NE(at, std::string::npos) << code;
   }
-  EXPECT_NE(materials.find("\"description\": \"Strip FRR/EHF (2,5mm)\""), std::string::npos);
-  EXPECT_NE(materials.find("\"amount\": 12.0"), std::string::npos);  // ceiling(3.49 m) x 3
-  EXPECT_NE(materials.find("\"amount\": 6.0"), std::string::npos);   // 2 sleeves x 3
-  EXPECT_NE(materials.find("\"nonStandard\": false"), std::string::npos);
-  EXPECT_NE(materials.find("\"kind\": 12"), std::string::npos);
+  ExpectParts(materials, {"\"description\": \"Strip FRR/EHF (2,5mm)\"", "\"nonStandard\": false",
+                          "\"kind\": 12",
+                          "\"amount\": 12.0",  // ceiling(3.49 m) x 3
+                          "\"amount\": 6.0"});  // 2 sleeves x 3
 }
 
 #endif

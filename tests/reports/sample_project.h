@@ -1,5 +1,8 @@
 #pragma once
-// A small project in the process-wide tables, and the files that hold it.
+// A small project in the process-wide tables, the data file that holds it,
+// and a check on the report texts made from it.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 
@@ -20,8 +23,7 @@ inline void ClearTables() {
 }
 
 struct TSample {
-  int32_t Project = 0, OtherProject = 0;
-  int32_t CableTransit = 0, PipeTransit = 0, SheetTransit = 0, Template = 0;
+  int32_t Project = 0, CableTransit = 0, PipeTransit = 0, SheetTransit = 0;
 };
 
 inline TRecTransit& AddTransit(int32_t projectId, const std::string& name) {
@@ -30,8 +32,7 @@ inline TRecTransit& AddTransit(int32_t projectId, const std::string& name) {
   TRecTransit& t = *Transits.Items(index);
   t.ProjectID = projectId;
   t.Name = name;
-  t.Created = 44000;
-  t.Modified = 44000;
+  t.Created = t.Modified = 44000;
   return t;
 }
 
@@ -44,12 +45,10 @@ inline void AddConduit(int32_t transitId, double diameter, int32_t amount, TCond
 }
 
 // Names with braces and letters beyond ASCII, three transits of different
-// systems, a template and a second project.
+// systems, and a second project with a transit of its own.
 inline TSample FillSampleProject() {
   ClearTables();
   TSample s;
-  Customers.Items(Customers.Add())->Name = "M\xC3\xBCller & Co";
-
   TRecProject& p = *Projects.Items(Projects.Add());
   p.Name = "Deck {3}";
   p.Customer = "M\xC3\xBCller & Co";
@@ -62,7 +61,7 @@ inline TSample FillSampleProject() {
 
   TRecProject& other = *Projects.Items(Projects.Add());
   other.Name = "Other";
-  s.OtherProject = other.ID;
+  AddConduit(AddTransit(other.ID, "Elsewhere").ID, 20000, 1);
 
   TRecTransit& cable = AddTransit(s.Project, "Main {Deck 3}");
   cable.TransitsInProject = 2;
@@ -77,13 +76,9 @@ inline TSample FillSampleProject() {
   cable.Depth = 200000;
   cable.SparePercentage = 10;
   s.CableTransit = cable.ID;
-  AddConduit(s.CableTransit, 61000, 2);
-  AddConduit(s.CableTransit, 38000, 4);
-  AddConduit(s.CableTransit, 22000, 6);
-  AddConduit(s.CableTransit, 12500, 12);
-
-  TRecTransit& elsewhere = AddTransit(s.OtherProject, "Elsewhere");
-  AddConduit(elsewhere.ID, 20000, 1);
+  // Largest first.
+  for (const auto& [diameter, amount] : {std::pair{61000.0, 2}, {38000.0, 4}, {22000.0, 6}, {12500.0, 12}})
+    AddConduit(s.CableTransit, diameter, amount);
 
   TRecTransit& pipe = AddTransit(s.Project, "Moxel pipe");
   pipe.FillSystem = fsKovaMoxel;
@@ -94,9 +89,6 @@ inline TSample FillSampleProject() {
   pipe.Depth = 210000;
   s.PipeTransit = pipe.ID;
   AddConduit(s.PipeTransit, 140000, 1, ctPipesPlastic);
-
-  TRecTransit& templ = AddTransit(TemplateProjectID, "Template");
-  s.Template = templ.ID;
 
   TRecTransit& sheets = AddTransit(s.Project, "Sheets");
   sheets.FillSystem = fsDusmera;
@@ -113,6 +105,16 @@ inline std::string DataFileBytes() {
   TMemoryStream payload;
   WriteDataPayload(payload);
   return ZlibCompress(payload.Data);
+}
+
+// Each part is in the text, or (after a '!') is not.
+inline void ExpectParts(const std::string& text, std::initializer_list<std::string> parts) {
+  for (const std::string& part : parts) {
+    if (part[0] == '!')
+      EXPECT_EQ(text.find(part.substr(1)), std::string::npos) << part;
+    else
+      EXPECT_NE(text.find(part), std::string::npos) << part;
+  }
 }
 
 }  // namespace reportstest
