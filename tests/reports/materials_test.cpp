@@ -194,6 +194,7 @@ TEST(Materials, StandardLengthAndNonStandardFlag) {
       {181000, 140000, false},  // 141 mm: within 3.5 mm of 140
       {179000, 140000, false},  // exactly 1 mm shorter: not cut
       {178900, 140000, true},   // 1.1 mm shorter
+      {183500, 140000, false},  // 143.5 mm: 140 just reaches
       {183600, 160000, true},   // 143.6 mm: 140 is too short, 160 is cut
       {200000, 160000, false},
   };
