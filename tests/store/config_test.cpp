@@ -1,3 +1,5 @@
+#include <chrono>
+
 #include "core/units.h"
 #include "store/config.h"
 #include "store/helpers.h"
@@ -6,205 +8,167 @@ using namespace storetest;
 
 namespace {
 
-class Config : public ::testing::Test {
+class Config : public TStoreTest {
 protected:
-  void SetUp() override { SetDefaultSettings(); }
-  void TearDown() override { SetDefaultSettings(); }
-  std::string Path() const { return Scratch.Path("Trellane.ini"); }
+  std::string File() const { return Path("Trellane.ini"); }
   void Load(const std::string& payload) {
-    WriteFile(Path(), Compress(payload));
-    LoadConfiguration(Path());
+    WriteFile(File(), Compress(payload));
+    LoadConfiguration(File());
   }
-  TScratch Scratch;
-  TRecordingSink Sink;
 };
 
 // Items 1 to 8 of every version.
 TBytes Common(const std::string& version, int32_t unit = 1) {
-  TBytes b;
-  b.Str(version).Int(2).Str("Firm").Str("Town").Int(1).Str("Dist").Int(0).Int(1).Int(unit).Int(1);
-  return b.Str("layout");
+  return TBytes().Str(version).Int(2).Str("Firm").Str("Town").Int(1).Str("Dist").Int(0).Int(1).Int(unit).Int(1)
+      .Str("layout");
 }
 
 }  // namespace
 
-TEST_F(Config, NewestVersionRoundTrip) {
-  Settings.CompanyLines = {"Ünited", "Berlin"};
-  Settings.DistributorLines = {};
-  Settings.AntiAliasing = false;
-  Settings.ShowGrid = false;
+TEST_F(Config, NewestVersionLayoutAndRoundTrip) {
+  Settings = {.CompanyLines = {"Ünited", "Berlin"}, .DistributorLines = {}, .AntiAliasing = false,
+              .ShowGrid = false, .SaveWindowPositionsOnExit = true,
+              .WindowLayout = WindowLayoutRecord({3, 400, 300, -4, 10, "TfrmTransitDetail"}),
+              .ProjectListColumns = "+00260-00140", .TransitListColumns = "+00080",
+              .TemplateListColumns = " 00080", .AutoUpdate = true, .ReservedText = "reserved",
+              .BlinkWarning = false, .FixedWindow = true};
   CurrentLengthUnit = luInch;
-  Settings.SaveWindowPositionsOnExit = true;
-  Settings.WindowLayout = WindowLayoutRecord({3, 400, 300, -4, 10, "TfrmTransitDetail"});
-  Settings.ProjectListColumns = "+00260-00140";
-  Settings.TransitListColumns = "+00080";
-  Settings.TemplateListColumns = " 00080";
-  Settings.AutoUpdate = true;
-  Settings.ReservedText = "reserved";
-  Settings.BlinkWarning = false;
-  Settings.FixedWindow = true;
-  ASSERT_TRUE(SaveConfiguration(Path()));
-
-  TBytesReader r(Uncompress(ReadFile(Path())));
-  EXPECT_EQ(r.Str(), "Version_1.04");
-  EXPECT_EQ(r.Int(), 2);
-  EXPECT_EQ(r.Str(), "\xDCnited");
-  EXPECT_EQ(r.Str(), "Berlin");
-  EXPECT_EQ(r.Int(), 0);
-  EXPECT_EQ(r.Int(), 0);
-  EXPECT_EQ(r.Int(), 0);
-  EXPECT_EQ(r.Int(), 0);  // inch
-  EXPECT_EQ(r.Int(), 1);
-  EXPECT_EQ(r.Str().size(), 100u);
-  EXPECT_EQ(r.Str(), "+00260-00140");
-  EXPECT_EQ(r.Str(), "+00080");
-  EXPECT_EQ(r.Str(), " 00080");
-  EXPECT_EQ(r.Int(), 1);
-  EXPECT_EQ(r.Str(), "reserved");
-  EXPECT_EQ(r.Int(), 0);
-  EXPECT_TRUE(r.AtEnd());
-
-  const TSettings saved = Settings;
+  ASSERT_TRUE(SaveConfiguration(File()));
+  const std::string saved = Uncompress(ReadFile(File()));
+  EXPECT_EQ(saved, TBytes().Str("Version_1.04").Int(2).Str("\xDCnited").Str("Berlin").Int(0).Int(0).Int(0).Int(0)
+                       .Int(1).Str(Settings.WindowLayout).Str("+00260-00140").Str("+00080").Str(" 00080").Int(1)
+                       .Str("reserved").Int(0).Data);
+  // Read back, everything is written again as it was.
   SetDefaultSettings();
-  LoadConfiguration(Path());
-  EXPECT_TRUE(Sink.All.empty());
-  EXPECT_EQ(Settings.CompanyLines, saved.CompanyLines);
-  EXPECT_TRUE(Settings.DistributorLines.empty());
-  EXPECT_FALSE(Settings.AntiAliasing);
+  LoadConfiguration(File());
   EXPECT_EQ(CurrentLengthUnit, luInch);
-  EXPECT_EQ(Settings.WindowLayout, saved.WindowLayout);
-  EXPECT_EQ(Settings.TemplateListColumns, " 00080");
-  EXPECT_EQ(Settings.ReservedText, "reserved");
-  EXPECT_FALSE(Settings.BlinkWarning);
   EXPECT_FALSE(Settings.FixedWindow);  // never stored
-}
-
-TEST_F(Config, AnyUnitValueButZeroIsMillimetre) {
-  CurrentLengthUnit = luInch;
-  Load(Common("Version_1.04", 7).Str("a").Str("b").Str("c").Int(0).Str("").Int(1).Data);
-  EXPECT_EQ(CurrentLengthUnit, luMillimetre);
-  Load(Common("Version_1.04", 0).Str("a").Str("b").Str("c").Int(0).Str("").Int(1).Data);
-  EXPECT_EQ(CurrentLengthUnit, luInch);
+  ASSERT_TRUE(SaveConfiguration(File()));
+  EXPECT_EQ(Uncompress(ReadFile(File())), saved);
+  EXPECT_TRUE(Sink.All.empty());
 }
 
 TEST_F(Config, OlderVersionsFillWhatTheyDoNotHold) {
-  Settings.BlinkWarning = false;
-  Settings.ReservedText = "x";
-  Settings.ProjectListColumns = "+00100";
-  Load(Common("Version_1.00").Str("drop1").Str("drop2").Int(1).Data);
-  EXPECT_TRUE(Sink.All.empty());
-  EXPECT_TRUE(Settings.BlinkWarning);
-  EXPECT_TRUE(Settings.AutoUpdate);
-  EXPECT_EQ(Settings.ReservedText, "");
-  EXPECT_EQ(Settings.ProjectListColumns, "");
-  EXPECT_EQ(Settings.CompanyLines, (std::vector<std::string>{"Firm", "Town"}));
-  EXPECT_EQ(Settings.WindowLayout, "layout");
-
-  Settings.ProjectListColumns = "+00100";
-  Load(Common("Version_1.01").Str("a").Str("b").Str("c").Int(0).Data);
-  EXPECT_TRUE(Sink.All.empty());
-  EXPECT_EQ(Settings.ProjectListColumns, "");
-  EXPECT_EQ(Settings.TransitListColumns, "");
-  EXPECT_FALSE(Settings.AutoUpdate);
-
-  Settings.BlinkWarning = false;
-  Load(Common("Version_1.02").Str("a").Str("b").Str("c").Int(0).Str("kept").Data);
-  EXPECT_EQ(Settings.ReservedText, "kept");
-  EXPECT_TRUE(Settings.BlinkWarning);
-
-  Load(Common("Version_1.03").Str("a").Str("b").Str("c").Int(0).Str("r").Int(0).Data);
-  EXPECT_FALSE(Settings.BlinkWarning);
-  EXPECT_EQ(Settings.TemplateListColumns, "");
-  EXPECT_TRUE(Sink.All.empty());
+  const struct {
+    std::string Payload, Columns, Reserved;
+    bool AutoUpdate, Blink;
+    TLengthUnit Unit = luMillimetre;
+  } cases[] = {
+      {Common("Version_1.00").Str("drop1").Str("drop2").Int(1).Data, "", "", true, true},
+      {Common("Version_1.01").Str("a").Str("b").Str("c").Int(0).Data, "", "", false, true},
+      {Common("Version_1.02").Str("a").Str("b").Str("c").Int(0).Str("kept").Data, "", "kept", false, true},
+      {Common("Version_1.03").Str("a").Str("b").Str("c").Int(1).Str("r").Int(0).Data, "", "r", true, false},
+      // Any unit value but 0 is millimetre.
+      {Common("Version_1.04", 7).Str("a").Str("b").Str("c").Int(0).Str("").Int(1).Data, "a", "", false, true},
+      {Common("Version_1.04", 0).Str("a").Str("b").Str("c").Int(0).Str("").Int(1).Data, "a", "", false, true,
+       luInch},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Payload.substr(4, 12));
+    Settings.ProjectListColumns = Settings.TransitListColumns = Settings.TemplateListColumns = "+00100";
+    Settings.ReservedText = "x";
+    Settings.BlinkWarning = !k.Blink;
+    Settings.AutoUpdate = !k.AutoUpdate;
+    CurrentLengthUnit = k.Unit == luInch ? luMillimetre : luInch;
+    Load(k.Payload);
+    EXPECT_TRUE(Sink.All.empty());
+    EXPECT_EQ(Settings.CompanyLines, (std::vector<std::string>{"Firm", "Town"}));
+    EXPECT_EQ(Settings.WindowLayout, "layout");
+    EXPECT_EQ(std::tie(Settings.ProjectListColumns, Settings.TemplateListColumns, Settings.ReservedText),
+              std::tuple(k.Columns, std::string(k.Columns.empty() ? "" : "c"), k.Reserved));
+    EXPECT_EQ(std::tuple(Settings.AutoUpdate, Settings.BlinkWarning, CurrentLengthUnit),
+              std::tuple(k.AutoUpdate, k.Blink, k.Unit));
+  }
 }
 
-TEST_F(Config, UnreadableFilesGiveDefaults) {
-  const std::string lead = "Error reading configurationfile (default values will be used):\r\r";
-  Settings.CompanyLines = {"changed"};
-  Settings.ShowGrid = false;
-  CurrentLengthUnit = luInch;
-  Load(Common("Version_1.05").Data);
-  ASSERT_EQ(Sink.Errors.size(), 1u);
-  EXPECT_EQ(Sink.Errors[0], lead + "Illegal config-file!");
-  EXPECT_EQ(Settings.CompanyLines, DefaultCompanyLines());
-  EXPECT_EQ(Settings.DistributorLines, DefaultDistributorLines());
-  EXPECT_EQ(Settings.DistributorLines.at(0), "Harvant Engineering bv");
-  EXPECT_TRUE(Settings.ShowGrid);
-  EXPECT_EQ(CurrentLengthUnit, luMillimetre);
+TEST_F(Config, UnreadableFilesGiveDefaultsAndAreKeptAside) {
+  const std::string lead = "err:Error reading configurationfile (default values will be used):\r\r";
+  const std::pair<std::string, std::string> cases[] = {
+      {Compress(Common("Version_1.05").Data), "Illegal config-file!"},
+      {Compress(Common("Version_1.04").Str("a").Data), "Stream read error"},  // ends early
+      {"", "Stream read error"},
+      {"missing", "Cannot open file"},  // the very first start
+      // Two thousand million company lines in a few bytes.
+      {Compress(TBytes().Str("Version_1.04").Int(2000000000).Str("a").Str("b").Data), "Stream read error"},
+  };
+  const auto start = std::chrono::steady_clock::now();
+  for (const auto& [file, error] : cases) {
+    Settings.CompanyLines = {"changed"};
+    Settings.ShowGrid = false;
+    CurrentLengthUnit = luInch;
+    if (file == "missing") std::filesystem::remove(File());
+    else WriteFile(File(), file);
+    Sink.All.clear();
+    LoadConfiguration(File());
+    ASSERT_EQ(Sink.All.size(), 1u);
+    EXPECT_EQ(Sink.All[0].rfind(lead + error, 0), 0u) << Sink.All[0];
+    EXPECT_EQ(Settings.CompanyLines, DefaultCompanyLines());
+    EXPECT_EQ(Settings.DistributorLines, DefaultDistributorLines());
+    EXPECT_TRUE(Settings.ShowGrid);
+    EXPECT_EQ(CurrentLengthUnit, luMillimetre);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 
-  Sink.Clear();
-  Settings.ShowGrid = false;
-  Load(Common("Version_1.04").Str("a").Data);  // ends early
-  EXPECT_EQ(Sink.Errors.at(0), lead + "Stream read error");
-  EXPECT_TRUE(Settings.ShowGrid);
+  // The next save keeps the unreadable file aside, once; the save after that keeps a backup.
+  Sink.All.clear();
+  ASSERT_TRUE(SaveConfiguration(File()));
+  ASSERT_EQ(Sink.All.size(), 1u);
+  const std::string& m = Sink.All[0];
+  const size_t at = m.find('\r') + 1;
+  const std::string aside = m.substr(at, m.find('\r', at) - at);
+  EXPECT_EQ(aside.rfind(File() + ".unreadable-", 0), 0u);
+  EXPECT_EQ(m, "msg:The configuration file could not be read when the program started. It has been kept as\r" +
+                   aside + "\rand a new configuration file has been written.");
+  EXPECT_EQ(ReadFile(aside), cases[std::size(cases) - 1].first);
+  const std::string good = ReadFile(File());
+  ASSERT_TRUE(SaveConfiguration(File()));
+  EXPECT_EQ(ReadFile(File() + ".bak"), good);
+  EXPECT_EQ(Sink.All.size(), 1u);
 
-  Sink.Clear();
-  LoadConfiguration(Scratch.Path("none.ini"));  // the very first start
-  EXPECT_EQ(Sink.Errors.size(), 1u);
+  EXPECT_FALSE(SaveConfiguration(Path("no/such/folder/Trellane.ini")));
+  const std::string failed = "err:Error writing configurationfile (current settings will not be saved):\r\r";
+  EXPECT_EQ(Sink.All.back().rfind(failed, 0), 0u);
 }
 
-TEST_F(Config, FailedSaveKeepsTheOldFileAndUnreadableOnesAreKeptAside) {
-  WriteFile(Path(), "garbage");
-  LoadConfiguration(Path());
-  Sink.Clear();
-  ASSERT_TRUE(SaveConfiguration(Path()));
-  ASSERT_EQ(Sink.Messages.size(), 1u);
-  EXPECT_NE(Sink.Messages[0].find(Path() + ".unreadable-"), std::string::npos);
-  const std::string good = ReadFile(Path());
-  ASSERT_TRUE(SaveConfiguration(Path()));
-  EXPECT_EQ(ReadFile(Path() + ".bak"), good);
-
-  Sink.Clear();
-  EXPECT_FALSE(SaveConfiguration(Scratch.Path("no/such/folder/Trellane.ini")));
-  ASSERT_EQ(Sink.Errors.size(), 1u);
-  EXPECT_EQ(Sink.Errors[0].rfind("Error writing configurationfile (current settings will not be saved):\r\r", 0), 0u);
-}
-
-TEST_F(Config, WindowLayoutRecords) {
+TEST_F(Config, WindowAndColumnLayoutTexts) {
   const std::string rec = WindowLayoutRecord({12, 640, 480, -4, 7, "TfrmTransitList"});
-  ASSERT_EQ(rec.size(), 100u);
-  EXPECT_EQ(rec.substr(0, 40), "      12     640     480      -4       7");
-  EXPECT_EQ(rec.substr(24, 8), "      -4");
-  EXPECT_EQ(rec.substr(40), "TfrmTransitList" + std::string(45, ' '));
+  EXPECT_EQ(rec, "      12     640     480      -4       7TfrmTransitList" + std::string(45, ' '));
   // Over-long values are clamped so that the record keeps its length.
   EXPECT_EQ(WindowLayoutRecord({1234567890, 1, 1, -123456789, 1, std::string(70, 'n')}).size(), 100u);
 
-  const std::string text = rec + WindowLayoutRecord({3, 1, 2, 3, 4, "TfrmProjectList"}) + std::string(50, '9');
-  const auto entries = ParseWindowLayout(text);
+  const auto entries = ParseWindowLayout(rec + WindowLayoutRecord({3, 1, 2, 3, 4, "TfrmProjectList"}) + "99999");
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].ViewID, 12);
-  EXPECT_EQ(entries[0].Left, -4);
-  EXPECT_EQ(entries[0].ClassName, "TfrmTransitList");
-  EXPECT_EQ(entries[1].Top, 4);
-  EXPECT_EQ(entries[1].ClassName, "TfrmProjectList");
+  EXPECT_EQ(std::tuple(entries[0].ViewID, entries[0].Left, entries[0].ClassName),
+            std::tuple(12, -4, "TfrmTransitList"));
+  EXPECT_EQ(std::tuple(entries[1].Top, entries[1].ClassName), std::tuple(4, "TfrmProjectList"));
 
   std::string bad = rec + rec;
   bad[100 + 20] = 'x';
   std::vector<TWindowLayoutEntry> partial;
   EXPECT_THROW(ParseWindowLayout(bad, partial), TError);
   EXPECT_EQ(partial.size(), 1u);
-}
 
-TEST_F(Config, ColumnLayoutTexts) {
+  // Column layouts: a sign (shown or hidden) and a width of five digits per column.
   const std::vector<int> defaults = {80, 60, 52};
-  std::string text;  // first start: all shown at default width
-  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), defaults);
-  EXPECT_EQ(text, std::string(18, ' '));
-
-  text = "+00005 00008-00140";
-  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), (std::vector<int>{80, 8, 0}));
-  text = "+0x005+00100+00120";
-  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), (std::vector<int>{80, 100, 120}));
-  text = "+00100";  // another list's column count: reset
-  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), defaults);
-
+  const std::pair<std::string, std::vector<int>> cases[] = {
+      {"", defaults},  // first start: all shown at default width
+      {"+00005 00008-00140", {80, 8, 0}},
+      {"+0x005+00100+00120", {80, 100, 120}},
+      {"+00100", defaults},  // another list's column count: reset
+  };
+  for (auto [text, widths] : cases) {
+    EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), widths) << text;
+    if (widths == defaults) {
+      EXPECT_EQ(text, std::string(18, ' '));
+    }
+  }
   // Hide the last column, store widths: it keeps its width and comes back with it.
-  text = "+00080+00060+00140";
-  SetShownColumnsInLayout(text, "++-");
-  StoreColumnWidthsInLayout(text, {90, 0, 0});  // dragged to 0: not stored as hidden
-  EXPECT_EQ(text, "+00090+00060-00140");
-  SetShownColumnsInLayout(text, "+++");
-  EXPECT_EQ(ColumnWidthsFromLayout(text, defaults), (std::vector<int>{90, 60, 140}));
-  StoreColumnWidthsInLayout(text, {123456, 1, 2});
-  EXPECT_EQ(text, "+99999+00001+00002");
+  std::string columns = "+00080+00060+00140";
+  SetShownColumnsInLayout(columns, "++-");
+  StoreColumnWidthsInLayout(columns, {90, 0, 0});  // dragged to 0: not stored as hidden
+  EXPECT_EQ(columns, "+00090+00060-00140");
+  SetShownColumnsInLayout(columns, "+++");
+  EXPECT_EQ(ColumnWidthsFromLayout(columns, defaults), (std::vector<int>{90, 60, 140}));
+  StoreColumnWidthsInLayout(columns, {123456, 1, 2});
+  EXPECT_EQ(columns, "+99999+00001+00002");
 }

@@ -7,12 +7,7 @@ using namespace storetest;
 
 namespace {
 
-class Exports : public ::testing::Test {
-protected:
-  void SetUp() override { ClearTables(); }
-  void TearDown() override { ClearTables(); }
-  TScratch Scratch;
-};
+using Exports = TStoreTest;
 
 // Records every notification while open.
 class TRecorder : public TfrmMDIchild {
@@ -28,128 +23,73 @@ int NewProject(const std::string& name) {
   return p;
 }
 
-int NewTransit(int32_t projectId, const std::string& name, int conduits) {
-  const int t = Transits.Add();
-  InitTransitRecord(t);
-  Transits.Items(t)->ProjectID = projectId;
-  Transits.Items(t)->Name = name;
-  for (int i = 0; i < conduits; ++i) {
-    TRecConduit* c = Conduits.Items(Conduits.Add());
-    c->TransitID = Transits.Items(t)->ID;
-    c->OuterDiameter = 10000 + i;
-    c->Amount = i + 1;
-  }
-  return t;
-}
-
 }  // namespace
 
-TEST_F(Exports, TransitFileLayoutAndImport) {
-  const int p = NewProject("P");
-  const int t = NewTransit(Projects.Items(p)->ID, "Door", 2);
-  const std::string path = Scratch.Path("door.htf");
-  ExportTransitFile(t, path);
-
-  TBytesReader r(Uncompress(ReadFile(path)));
-  EXPECT_EQ(r.Str(), "TransitExportFile_V100");
-  EXPECT_EQ(r.Str(), "RecTransit_V102");
-  EXPECT_EQ(r.Int(), Projects.Items(p)->ID);
-  EXPECT_EQ(r.Str(), "Door");
-
-  const int a = ImportTransitFile(path);
-  const int b = ImportTransitFile(path);
-  EXPECT_NE(Transits.Items(a)->ID, Transits.Items(b)->ID);
-  EXPECT_EQ(Transits.Items(a)->Name, "Door");
-  EXPECT_EQ(Transits.Items(b)->Name, "Door");
-  EXPECT_EQ(Transits.Items(b)->ProjectID, Projects.Items(p)->ID);  // the caller replaces it
-  EXPECT_EQ(Conduits.IndexesOfTransit(Transits.Items(b)->ID).size(), 2u);
-  EXPECT_EQ(Conduits.Count(), 6);
-}
-
-TEST_F(Exports, OldTransitRecordsImportAndExportAsNewest) {
+TEST_F(Exports, TransitFilesImportExportAndCopy) {
   TBytes b;
   b.Str("anything");  // the first text is not checked
-  TTransitCodes c;
-  c.Tag = "RecTransit_V100";
-  c.Cartridge = 502;
-  c.ProjectID = 77;
-  AppendTransit(b, c);
-  b.Int(1);
-  AppendConduit(b, 555, 32000, 4, 102);
-  const std::string path = Scratch.Path("old.htf");
-  WriteFile(path, Compress(b.Data));
+  AppendTransit(b, {.Tag = "RecTransit_V100", .ProjectID = 77, .Cartridge = 502});
+  AppendConduit(b.Int(1), 555, 32000, 4, 102);
+  WriteFile(Path("old.htf"), Compress(b.Data));
   std::string version;
-  const int t = ImportTransitFile(path, &version);
+  const int t = ImportTransitFile(Path("old.htf"), &version);
+  const int32_t id = Transits.Items(t)->ID;
   EXPECT_EQ(version, "anything");
-  EXPECT_EQ(Transits.Items(t)->ProjectID, 77);
-  EXPECT_EQ(Conduits.Items(0)->TransitID, Transits.Items(t)->ID);
-  EXPECT_EQ(Conduits.Items(0)->ConduitType, ctPipesMetal);
+  EXPECT_EQ(Transits.Items(t)->ProjectID, 77);  // the caller replaces it
+  EXPECT_EQ(Conduits.Items(0)->TransitID, id);
+  EXPECT_NE(Transits.Items(ImportTransitFile(Path("old.htf")))->ID, id);
+  EXPECT_EQ(Conduits.Count(), 2);
 
-  ExportTransitFile(t, Scratch.Path("new.htf"));
-  TBytesReader r(Uncompress(ReadFile(Scratch.Path("new.htf"))));
-  r.Str();
-  EXPECT_EQ(r.Str(), "RecTransit_V102");
-}
+  // Written back as the newest version.
+  ExportTransitFile(t, Path("new.htf"));
+  TBytes want;
+  AppendTransit(want.Str("TransitExportFile_V100"), {.ProjectID = 77});
+  AppendConduit(want.Int(1), id, 32000, 4, 102);
+  EXPECT_EQ(Uncompress(ReadFile(Path("new.htf"))), want.Data);
 
-TEST_F(Exports, DamagedImportsKeepWhatWasCreated) {
-  TBytes b;
-  b.Str("TransitExportFile_V100");
-  AppendTransit(b, TTransitCodes());
-  b.Int(3);
-  AppendConduit(b, 1, 1000, 1);
-  const std::string path = Scratch.Path("cut.htf");
-  WriteFile(path, Compress(b.Data));
-  EXPECT_THROW(ImportTransitFile(path), TReadError);
-  EXPECT_EQ(Transits.Count(), 1);
-  EXPECT_EQ(Conduits.Count(), 2);  // the second one was added and then ran out of bytes
+  const TRecTransit* copy = Transits.Items(CopyTransit(t));
+  EXPECT_EQ(std::tuple(copy->ProjectID, copy->Name, copy->Created), std::tuple(77, std::string("T"), 45000.5));
+  ASSERT_EQ(Conduits.Count(), 3);
+  EXPECT_EQ(Conduits.Items(2)->TransitID, copy->ID);
+  EXPECT_EQ(Conduits.Items(2)->OuterDiameter, 32000);
 
-  TBytes bad;
-  bad.Str("TransitExportFile_V100").Str("RecProject_V100");
-  WriteFile(path, Compress(bad.Data));
-  try {
-    ImportTransitFile(path);
-    FAIL();
-  } catch (const TError& e) {
-    EXPECT_STREQ(e.what(), "Illegal transit data-format!");
-  }
-  EXPECT_THROW(ImportTransitFile(Scratch.Path("missing.htf")), TOpenError);
+  // A file cut short: what was created until then stays.
+  TBytes cut;
+  AppendTransit(cut.Str("TransitExportFile_V100"), {});
+  AppendConduit(cut.Int(3), 1, 1000, 1);
+  WriteFile(Path("cut.htf"), Compress(cut.Data));
+  EXPECT_THROW(ImportTransitFile(Path("cut.htf")), TReadError);
+  EXPECT_EQ(Transits.Count(), 4);
+  EXPECT_EQ(Conduits.Count(), 5);  // the second one was added and then ran out of bytes
 }
 
 TEST_F(Exports, ProjectFilesWithFilterAndCopies) {
   const int p = NewProject("Ship");
   const int32_t pid = Projects.Items(p)->ID;
-  const int t1 = NewTransit(pid, "one", 1);
+  NewTransit(pid, "one", 1);
   NewTransit(TemplateProjectID, "template", 1);
-  const int t3 = NewTransit(pid, "three", 3);
-  const int32_t id3 = Transits.Items(t3)->ID;
+  const int32_t id3 = Transits.Items(NewTransit(pid, "three", 3))->ID;
 
-  const std::string path = Scratch.Path("ship.hpf");
+  const std::string path = Path("ship.hpf");
   ExportProjectFile(p, path, [&](int32_t id) { return id == id3; });
-  TBytesReader r(Uncompress(ReadFile(path)));
-  EXPECT_EQ(r.Str(), "ProjectExportFile_V100");
-  EXPECT_EQ(r.Str(), "RecProject_V100");
-
+  const std::string head = TBytes().Str("ProjectExportFile_V100").Str("RecProject_V100").Str("Ship").Data;
+  EXPECT_EQ(Uncompress(ReadFile(path)).rfind(head, 0), 0u);
   const int np = ImportProjectFile(path);
-  const int32_t npid = Projects.Items(np)->ID;
   EXPECT_EQ(Projects.Items(np)->Name, "Ship");
   ASSERT_EQ(Transits.Count(), 4);
-  EXPECT_EQ(Transits.Items(3)->Name, "three");
-  EXPECT_EQ(Transits.Items(3)->ProjectID, npid);
+  EXPECT_EQ(std::tuple(Transits.Items(3)->Name, Transits.Items(3)->ProjectID),
+            std::tuple("three", Projects.Items(np)->ID));
   EXPECT_EQ(Conduits.IndexesOfTransit(Transits.Items(3)->ID).size(), 3u);
 
   // Nothing ticked: the project alone.
   ExportProjectFile(p, path, [](int32_t) { return false; });
-  const int alone = ImportProjectFile(path);
+  EXPECT_EQ(Projects.Items(ImportProjectFile(path))->Name, "Ship");
   EXPECT_EQ(Transits.Count(), 4);
-  EXPECT_EQ(Projects.Items(alone)->Name, "Ship");
 
-  const int copy = CopyProject(p);
-  EXPECT_EQ(Projects.Items(copy)->Name, "Copy of Ship");
-  EXPECT_EQ(Projects.Items(copy)->Modified, Projects.Items(p)->Modified);
-  EXPECT_EQ(Transits.Count(), 6);
-  EXPECT_EQ(Transits.Items(4)->Name, "one");
-  EXPECT_EQ(Transits.Items(4)->ProjectID, Projects.Items(copy)->ID);
-  (void)t1;
+  const TRecProject* copy = Projects.Items(CopyProject(p));
+  EXPECT_EQ(std::tuple(copy->Name, copy->Modified), std::tuple("Copy of Ship", 100));
+  ASSERT_EQ(Transits.Count(), 6);
+  EXPECT_EQ(std::tuple(Transits.Items(4)->Name, Transits.Items(4)->ProjectID), std::tuple("one", copy->ID));
 }
 
 TEST_F(Exports, TransitModelExchange) {
@@ -165,53 +105,43 @@ TEST_F(Exports, TransitModelExchange) {
   TTransit m;
   m.ConduitGroups.resize(9);
   LoadFromRecord(m, tid);
-  EXPECT_EQ(m.Name, "T");
-  EXPECT_EQ(m.FillSystem, fsKovaMoxel);
-  EXPECT_EQ(m.SealantLayer, slNone);
-  EXPECT_EQ(m.Width, 100000);
+  EXPECT_EQ(std::tuple(m.Name, m.FillSystem, m.SealantLayer, m.Width),
+            std::tuple("T", fsKovaMoxel, slNone, 100000.0));
   ASSERT_EQ(m.ConduitGroupCount(), 3);
-  EXPECT_EQ(m.ConduitGroup(1).OuterDiameter, 10001);
-  EXPECT_EQ(m.ConduitGroup(1).Amount, 2);
-  EXPECT_EQ(m.ConduitGroup(1).ConduitType, ctPipesPlastic);
-
+  const TConduitGroup& g = m.ConduitGroup(1);
+  EXPECT_EQ(std::tuple(g.OuterDiameter, g.Amount, g.ConduitType), std::tuple(10001.0, 2, ctPipesPlastic));
   TTransit unchanged = m;
   LoadFromRecord(unchanged, 4242);  // unknown identifier: nothing changes
   EXPECT_TRUE(unchanged.IsEqual(m));
 
   TRecorder recorder;
-  m.Name = "T2";
-  m.Created = 1;
-  m.CreatedBy = "nobody";
-  m.Modified = 200;
-  m.ModifiedBy = "editor";
+  std::tie(m.Name, m.Created, m.CreatedBy) = std::tuple("T2", 1, "nobody");
+  std::tie(m.Modified, m.ModifiedBy) = std::tuple(200, "editor");
   m.ConduitGroups.resize(2);
   m.ConduitGroups.push_back({50000, 0, ctCables});  // amount 0 is stored too
   SaveToRecord(m, tid);
   const TRecTransit* r = Transits.Items(Transits.IndexOfID(tid));
-  EXPECT_EQ(r->Name, "T2");
-  EXPECT_NE(r->Created, 1);
+  EXPECT_EQ(std::tuple(r->Name, r->ModifiedBy), std::tuple("T2", "editor"));
+  EXPECT_NE(r->Created, 1);  // Created and CreatedBy stay
   EXPECT_NE(r->CreatedBy, "nobody");
-  EXPECT_EQ(r->ModifiedBy, "editor");
   const auto& mine = Conduits.IndexesOfTransit(tid);
   ASSERT_EQ(mine.size(), 3u);
-  EXPECT_EQ(Conduits.Items(mine[2])->OuterDiameter, 50000);
-  EXPECT_EQ(Conduits.Items(mine[2])->Amount, 0);
+  const TRecConduit* added = Conduits.Items(mine[2]);
+  EXPECT_EQ(std::tuple(added->OuterDiameter, added->Amount), std::tuple(50000, 0));
   EXPECT_EQ(Conduits.Count(), 5);
-  EXPECT_EQ(Projects.Items(p)->Modified, 200);
-  EXPECT_EQ(Projects.Items(p)->ModifiedBy, "editor");
-  EXPECT_EQ(recorder.Calls, (std::vector<std::pair<int, int32_t>>{{nkTransitChanged, tid}, {nkProjectChanged, pid}}));
+  EXPECT_EQ(std::tuple(Projects.Items(p)->Modified, Projects.Items(p)->ModifiedBy), std::tuple(200, "editor"));
+  const std::vector<std::pair<int, int32_t>> told = {{nkTransitChanged, tid}, {nkProjectChanged, pid}};
+  EXPECT_EQ(recorder.Calls, told);
 
   // An earlier stamp does not move the project back.
-  m.Modified = 150;
-  m.ModifiedBy = "late";
+  std::tie(m.Modified, m.ModifiedBy) = std::tuple(150, "late");
+  recorder.Calls.clear();
   SaveToRecord(m, tid);
-  EXPECT_EQ(Projects.Items(p)->Modified, 200);
-  EXPECT_EQ(Projects.Items(p)->ModifiedBy, "editor");
-
+  EXPECT_EQ(std::tuple(Projects.Items(p)->Modified, Projects.Items(p)->ModifiedBy), std::tuple(200, "editor"));
+  EXPECT_EQ(recorder.Calls, told);
   TTransit back;
   LoadFromRecord(back, tid);
-  EXPECT_EQ(back.ConduitGroupCount(), 3);
-  EXPECT_EQ(back.Modified, 150);
+  EXPECT_EQ(std::tuple(back.ConduitGroupCount(), back.Modified), std::tuple(3, 150));
 
   recorder.Calls.clear();
   SaveToRecord(m, 4242);

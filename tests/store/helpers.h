@@ -1,7 +1,7 @@
 #pragma once
 // Shared test tools: an independent writer of the file format (plain byte
-// building and zlib's own compress2/uncompress), a scratch folder, and a sink
-// that records what the user would be shown.
+// building and zlib's own compress2/uncompress2), a sink that records what the
+// user would be shown, and a fixture with a scratch folder.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -9,148 +9,85 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/errors.h"
+#include "store/datafile.h"
 #include "store/messages.h"
-#include "store/streams.h"
 #include "store/settings.h"
+#include "store/streams.h"
 #include "store/tables.h"
 
 namespace storetest {
 
-// Payload bytes written by hand, little-endian.
+// Payload bytes written by hand, little-endian; texts are given as Windows-1252 bytes.
 class TBytes {
 public:
-  TBytes& Int(int32_t v) {
-    uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) Data += static_cast<char>((u >> (8 * i)) & 0xFF);
-    return *this;
-  }
+  TBytes& Int(int32_t v) { return Put(static_cast<uint32_t>(v), 4); }
   TBytes& Dbl(double v) {
     uint64_t u;
     std::memcpy(&u, &v, 8);
-    for (int i = 0; i < 8; ++i) Data += static_cast<char>((u >> (8 * i)) & 0xFF);
-    return *this;
+    return Put(u, 8);
   }
-  // Raw bytes: the caller gives Windows-1252.
-  TBytes& Str(const std::string& s) {
-    Int(static_cast<int32_t>(s.size()));
-    Data += s;
-    return *this;
-  }
+  TBytes& Str(const std::string& s) { return Int(static_cast<int32_t>(s.size())).Raw(s); }
   TBytes& Raw(const std::string& s) {
     Data += s;
     return *this;
   }
   std::string Data;
-};
 
-// Reads payload bytes back by hand.
-class TBytesReader {
-public:
-  explicit TBytesReader(std::string d) : Data(std::move(d)) {}
-  int32_t Int() {
-    if (Pos + 4 > Data.size()) throw std::runtime_error("short");
-    uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= static_cast<uint32_t>(static_cast<unsigned char>(Data[Pos + i])) << (8 * i);
-    Pos += 4;
-    return static_cast<int32_t>(u);
+private:
+  TBytes& Put(uint64_t u, int size) {
+    for (int i = 0; i < size; ++i) Data += static_cast<char>((u >> (8 * i)) & 0xFF);
+    return *this;
   }
-  double Dbl() {
-    if (Pos + 8 > Data.size()) throw std::runtime_error("short");
-    uint64_t u = 0;
-    for (int i = 0; i < 8; ++i) u |= static_cast<uint64_t>(static_cast<unsigned char>(Data[Pos + i])) << (8 * i);
-    Pos += 8;
-    double v;
-    std::memcpy(&v, &u, 8);
-    return v;
-  }
-  std::string Str() {
-    const int32_t n = Int();
-    if (n < 0 || Pos + static_cast<size_t>(n) > Data.size()) throw std::runtime_error("short");
-    std::string s = Data.substr(Pos, static_cast<size_t>(n));
-    Pos += static_cast<size_t>(n);
-    return s;
-  }
-  bool AtEnd() const { return Pos == Data.size(); }
-  std::string Data;
-  size_t Pos = 0;
 };
 
 inline std::string Compress(const std::string& payload, int level = 6) {
   uLongf size = compressBound(payload.size());
   std::string out(size, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(payload.data()),
-                payload.size(), level) != Z_OK)
-    throw std::runtime_error("compress2");
+  EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                      reinterpret_cast<const Bytef*>(payload.data()), payload.size(), level),
+            Z_OK);
   out.resize(size);
   return out;
 }
 
-// Inflates with zlib's one-shot API; fails the test on anything but a complete stream.
+// Inflates with zlib itself; fails the test on anything but one complete stream.
 inline std::string Uncompress(const std::string& compressed) {
-  z_stream z{};
-  EXPECT_EQ(inflateInit(&z), Z_OK);
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
-  z.avail_in = static_cast<uInt>(compressed.size());
-  std::string out;
-  char buf[1 << 15];
-  int rc;
-  do {
-    z.next_out = reinterpret_cast<Bytef*>(buf);
-    z.avail_out = sizeof buf;
-    rc = inflate(&z, Z_NO_FLUSH);
-    out.append(buf, sizeof buf - z.avail_out);
-  } while (rc == Z_OK);
-  EXPECT_EQ(rc, Z_STREAM_END);
-  inflateEnd(&z);
+  std::string out(1 << 22, '\0');
+  uLongf size = out.size();
+  uLong used = compressed.size();
+  EXPECT_EQ(uncompress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                        reinterpret_cast<const Bytef*>(compressed.data()), &used),
+            Z_OK);
+  EXPECT_EQ(used, compressed.size());
+  out.resize(size);
   return out;
 }
 
 inline std::string ReadFile(const std::filesystem::path& p) {
   std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
+  return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 inline void WriteFile(const std::filesystem::path& p, const std::string& data) {
-  std::ofstream f(p, std::ios::binary | std::ios::trunc);
-  f << data;
+  std::ofstream(p, std::ios::binary | std::ios::trunc) << data;
 }
 
+// What the user is shown, in order: "msg:" for messages, "err:" for errors.
 class TRecordingSink : public TMessageSink {
 public:
   TRecordingSink() { previous_ = SetMessageSink(this); }
   ~TRecordingSink() override { SetMessageSink(previous_); }
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); All.push_back("msg:" + text); }
-  void ShowError(const std::string& text) override { Errors.push_back(text); All.push_back("err:" + text); }
-  void Clear() {
-    Messages.clear();
-    Errors.clear();
-    All.clear();
-  }
-  std::vector<std::string> Messages, Errors, All;
+  void ShowMessage(const std::string& text) override { All.push_back("msg:" + text); }
+  void ShowError(const std::string& text) override { All.push_back("err:" + text); }
+  std::vector<std::string> All;
 
 private:
   TMessageSink* previous_;
-};
-
-class TScratch {
-public:
-  TScratch() {
-    char pattern[] = "/tmp/trellane-store-XXXXXX";
-    Dir = mkdtemp(pattern);
-  }
-  ~TScratch() {
-    std::error_code ec;
-    std::filesystem::remove_all(Dir, ec);
-  }
-  std::string Path(const std::string& name) const { return (Dir / name).string(); }
-  std::filesystem::path Dir;
 };
 
 inline void ClearTables() {
@@ -160,7 +97,43 @@ inline void ClearTables() {
   Conduits.Clear();
 }
 
-// A V102 transit record as the program writes it, by hand.
+// Starts and ends with empty tables, default settings and no data file held; files go to a scratch folder.
+class TStoreTest : public ::testing::Test {
+protected:
+  TStoreTest() {
+    char pattern[] = "/tmp/trellane-store-XXXXXX";
+    Dir = mkdtemp(pattern);
+    ClearTables();
+    SetDefaultSettings();
+  }
+  ~TStoreTest() override {
+    CloseDataFile();
+    ClearTables();
+    SetDefaultSettings();
+    std::error_code ec;
+    std::filesystem::remove_all(Dir, ec);
+  }
+  std::string Path(const std::string& name) const { return (Dir / name).string(); }
+  std::filesystem::path Dir;
+  TRecordingSink Sink;
+};
+
+// A new transit (with defaults) and conduit records of diameter 10000 + i and amount i + 1.
+inline int NewTransit(int32_t projectId, const std::string& name, int conduits = 0) {
+  const int t = Transits.Add();
+  InitTransitRecord(t);
+  Transits.Items(t)->ProjectID = projectId;
+  Transits.Items(t)->Name = name;
+  for (int i = 0; i < conduits; ++i) {
+    TRecConduit* c = Conduits.Items(Conduits.Add());
+    c->TransitID = Transits.Items(t)->ID;
+    c->OuterDiameter = 10000 + i;
+    c->Amount = i + 1;
+  }
+  return t;
+}
+
+// A transit record as the program writes it, by hand; version 1.02 unless told.
 struct TTransitCodes {
   std::string Tag = "RecTransit_V102";
   int32_t ProjectID = 1;
