@@ -45,7 +45,7 @@ TEST_F(Config, NewestVersionLayoutAndRoundTrip) {
   EXPECT_FALSE(Settings.FixedWindow);  // never stored
   ASSERT_TRUE(SaveConfiguration(File()));
   EXPECT_EQ(Uncompress(ReadFile(File())), saved);
-  EXPECT_TRUE(Sink.All.empty());
+  EXPECT_TRUE(Shown.empty());
 }
 
 TEST_F(Config, OlderVersionsFillWhatTheyDoNotHold) {
@@ -71,7 +71,7 @@ TEST_F(Config, OlderVersionsFillWhatTheyDoNotHold) {
     Settings.AutoUpdate = !k.AutoUpdate;
     CurrentLengthUnit = k.Unit == luInch ? luMillimetre : luInch;
     Load(k.Payload);
-    EXPECT_TRUE(Sink.All.empty());
+    EXPECT_TRUE(Shown.empty());
     EXPECT_EQ(Settings.CompanyLines, (std::vector<std::string>{"Firm", "Town"}));
     EXPECT_EQ(Settings.WindowLayout, "layout");
     EXPECT_EQ(std::tie(Settings.ProjectListColumns, Settings.TemplateListColumns, Settings.ReservedText),
@@ -98,10 +98,10 @@ TEST_F(Config, UnreadableFilesGiveDefaultsAndAreKeptAside) {
     CurrentLengthUnit = luInch;
     if (file == "missing") std::filesystem::remove(File());
     else WriteFile(File(), file);
-    Sink.All.clear();
+    Shown.clear();
     LoadConfiguration(File());
-    ASSERT_EQ(Sink.All.size(), 1u);
-    EXPECT_EQ(Sink.All[0].rfind(lead + error, 0), 0u) << Sink.All[0];
+    ASSERT_EQ(Shown.size(), 1u);
+    EXPECT_EQ(Shown[0].rfind(lead + error, 0), 0u) << Shown[0];
     EXPECT_EQ(Settings.CompanyLines, DefaultCompanyLines());
     EXPECT_EQ(Settings.DistributorLines, DefaultDistributorLines());
     EXPECT_TRUE(Settings.ShowGrid);
@@ -110,10 +110,10 @@ TEST_F(Config, UnreadableFilesGiveDefaultsAndAreKeptAside) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 
   // The next save keeps the unreadable file aside, once; the save after that keeps a backup.
-  Sink.All.clear();
+  Shown.clear();
   ASSERT_TRUE(SaveConfiguration(File()));
-  ASSERT_EQ(Sink.All.size(), 1u);
-  const std::string& m = Sink.All[0];
+  ASSERT_EQ(Shown.size(), 1u);
+  const std::string& m = Shown[0];
   const size_t at = m.find('\r') + 1;
   const std::string aside = m.substr(at, m.find('\r', at) - at);
   EXPECT_EQ(aside.rfind(File() + ".unreadable-", 0), 0u);
@@ -123,11 +123,11 @@ TEST_F(Config, UnreadableFilesGiveDefaultsAndAreKeptAside) {
   const std::string good = ReadFile(File());
   ASSERT_TRUE(SaveConfiguration(File()));
   EXPECT_EQ(ReadFile(File() + ".bak"), good);
-  EXPECT_EQ(Sink.All.size(), 1u);
+  EXPECT_EQ(Shown.size(), 1u);
 
   EXPECT_FALSE(SaveConfiguration(Path("no/such/folder/Trellane.ini")));
   const std::string failed = "err:Error writing configurationfile (current settings will not be saved):\r\r";
-  EXPECT_EQ(Sink.All.back().rfind(failed, 0), 0u);
+  EXPECT_EQ(Shown.back().rfind(failed, 0), 0u);
 }
 
 TEST_F(Config, WindowAndColumnLayoutTexts) {

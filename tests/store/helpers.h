@@ -1,7 +1,6 @@
 #pragma once
 // Shared test tools: an independent writer of the file format (plain byte
-// building and zlib's own compress2/uncompress2), a sink that records what the
-// user would be shown, and a fixture with a scratch folder.
+// building and zlib's own compress2/uncompress2) and a fixture.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -77,19 +76,6 @@ inline void WriteFile(const std::filesystem::path& p, const std::string& data) {
   std::ofstream(p, std::ios::binary | std::ios::trunc) << data;
 }
 
-// What the user is shown, in order: "msg:" for messages, "err:" for errors.
-class TRecordingSink : public TMessageSink {
-public:
-  TRecordingSink() { previous_ = SetMessageSink(this); }
-  ~TRecordingSink() override { SetMessageSink(previous_); }
-  void ShowMessage(const std::string& text) override { All.push_back("msg:" + text); }
-  void ShowError(const std::string& text) override { All.push_back("err:" + text); }
-  std::vector<std::string> All;
-
-private:
-  TMessageSink* previous_;
-};
-
 inline void ClearTables() {
   Customers.Clear();
   Projects.Clear();
@@ -97,10 +83,11 @@ inline void ClearTables() {
   Conduits.Clear();
 }
 
-// Starts and ends with empty tables, default settings and no data file held; files go to a scratch folder.
-class TStoreTest : public ::testing::Test {
+// Starts and ends with empty tables, default settings and no data file held; files go to a scratch
+// folder, and what the user is shown goes to Shown, in order ("msg:" for messages, "err:" for errors).
+class TStoreTest : public ::testing::Test, public TMessageSink {
 protected:
-  TStoreTest() {
+  TStoreTest() : Previous(SetMessageSink(this)) {
     char pattern[] = "/tmp/trellane-store-XXXXXX";
     Dir = mkdtemp(pattern);
     ClearTables();
@@ -110,12 +97,16 @@ protected:
     CloseDataFile();
     ClearTables();
     SetDefaultSettings();
+    SetMessageSink(Previous);
     std::error_code ec;
     std::filesystem::remove_all(Dir, ec);
   }
+  void ShowMessage(const std::string& text) override { Shown.push_back("msg:" + text); }
+  void ShowError(const std::string& text) override { Shown.push_back("err:" + text); }
   std::string Path(const std::string& name) const { return (Dir / name).string(); }
+  TMessageSink* Previous;
   std::filesystem::path Dir;
-  TRecordingSink Sink;
+  std::vector<std::string> Shown;
 };
 
 // A new transit (with defaults) and conduit records of diameter 10000 + i and amount i + 1.

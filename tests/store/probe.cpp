@@ -9,13 +9,10 @@
 #include "store/datafile.h"
 #include "store/messages.h"
 
-namespace {
-class TPrintSink : public TMessageSink {
-public:
+struct TPrintSink : TMessageSink {
   void ShowMessage(const std::string& text) override { std::cout << "message: " << text << std::endl; }
   void ShowError(const std::string& text) override { std::cout << "error: " << text << std::endl; }
 };
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;

@@ -66,7 +66,7 @@ TEST_F(Processes, OnlyOneCopyHoldsTheDataFile) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   Customers.Items(0)->Name = "left alone";
   EXPECT_FALSE(LoadDataFile(path));
-  EXPECT_EQ(Sink.All, std::vector<std::string>{"err:Can't open datafile, Trellane is already running?"});
+  EXPECT_EQ(Shown, std::vector<std::string>{"err:Can't open datafile, Trellane is already running?"});
   EXPECT_EQ(Customers.Items(0)->Name, "left alone");  // nothing was read
   EXPECT_FALSE(DataFileLocked());
   fputs("\n", other);
@@ -91,24 +91,20 @@ TEST_F(Processes, SaveKilledMidwayLeavesTheOldFileReadable) {
   // Kill it once the new file has started to grow.
   bool seen = false, exited = false;
   int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!seen && !exited && std::chrono::steady_clock::now() < deadline) {
+  for (int i = 0; i < 300000 && !seen && !exited; ++i) {  // a minute at most
     std::error_code ec;
     seen = std::filesystem::file_size(path + ".tmp", ec) > 0 && !ec;
-    if (!seen) exited = waitpid(child, &status, WNOHANG) == child;
+    exited = !seen && waitpid(child, &status, WNOHANG) == child;
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
-  if (!exited) {
-    kill(child, SIGKILL);
-    waitpid(child, &status, 0);
-  }
+  if (!exited && kill(child, SIGKILL) == 0) waitpid(child, &status, 0);
   ASSERT_TRUE(seen);
   if (WIFSIGNALED(status)) {
     EXPECT_EQ(ReadFile(path), old);
   }
   ClearTables();
   ASSERT_TRUE(LoadDataFile(path));
-  EXPECT_TRUE(Sink.All.empty());
+  EXPECT_TRUE(Shown.empty());
   EXPECT_EQ(Customers.Items(0)->Name, "old data");
 }
 
@@ -139,13 +135,10 @@ TEST_F(Processes, DumpAndCalcReadEveryKindOfFileAndReportFailures) {
     EXPECT_EQ(run.Status, 0);
     return nlohmann::ordered_json::parse(run.Out);
   };
-  const auto data = run("dump", "Trellane.tbs"), transit = run("dump", "t.HTF"), project = run("dump", "p.hpf");
+  const auto data = run("dump", "Trellane.tbs"), project = run("dump", "p.hpf");
   EXPECT_EQ(std::tuple(data["kind"], data["version"]), std::tuple("data", "Version_1.00"));
   EXPECT_EQ(std::tuple(data["customers"][0]["name"], data["projects"][0]["comments"], data["transits"][0]["name"]),
             std::tuple("ACME", "a\r\nb", "Deur é"));
-  EXPECT_EQ(std::tuple(transit["kind"], transit["version"], transit["customers"].size(),
-                       transit["conduits"].size()),
-            std::tuple("transit", "TransitExportFile_V100", 0u, 1u));
   EXPECT_EQ(std::tuple(project["kind"], project["version"], project["conduits"][0]["transitId"]),
             std::tuple("project", "ProjectExportFile_V100", 1));
   const auto calc = run("calc", "t.HTF");
