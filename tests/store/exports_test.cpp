@@ -93,6 +93,7 @@ TEST_F(Exports, ProjectFilesWithFilterAndCopies) {
 }
 
 TEST_F(Exports, TransitModelExchange) {
+  Projects.Add();  // so that project and transit identifiers differ
   const int p = NewProject("P");
   const int32_t pid = Projects.Items(p)->ID;
   const int t = NewTransit(pid, "T", 3);
