@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/transit_json.h"
 #include "core/errors.h"
 #include "core/units.h"
 #include "store/config.h"
@@ -14,22 +15,6 @@
 using json = nlohmann::ordered_json;
 
 namespace {
-
-std::string Extension(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  const auto dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  std::string ext = path.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext;
-}
-
-void ClearTables() {
-  Customers.Clear();
-  Projects.Clear();
-  Transits.Clear();
-  Conduits.Clear();
-}
 
 json TablesJson(const std::string& kind, const std::string& version) {
   json out = json::object();
@@ -123,7 +108,7 @@ json ConfigurationJson(const std::string& version) {
 int RunDump(const TArgs& args) {
   if (args.size() != 1) throw TError("usage: trellane-cli dump FILE");
   const std::string& path = args[0];
-  const std::string ext = Extension(path);
+  const std::string ext = FileExtension(path);
   json out;
   if (ext == ".tbs") {
     ClearTables();

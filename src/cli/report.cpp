@@ -31,15 +31,6 @@ const char* const kUsage =
     "usage: trellane-cli report FILE -o OUT.rtf [--project NAME] [--transit NAME]... "
     "[--images none|small|medium|large] [--contents totals|transits|both] [--unit mm|inch] [--config FILE.ini]";
 
-std::string Extension(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  const auto dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  std::string ext = path.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext;
-}
-
 TReportArgs ParseArgs(const TArgs& args) {
   TReportArgs r;
   auto value = [&](size_t& i) -> const std::string& {
@@ -82,13 +73,6 @@ TReportArgs ParseArgs(const TArgs& args) {
   if (r.File.empty()) throw TError(std::string("no FILE given; ") + kUsage);
   if (r.Output.empty()) throw TError(std::string("no output file given (-o OUT.rtf); ") + kUsage);
   return r;
-}
-
-void ClearTables() {
-  Customers.Clear();
-  Projects.Clear();
-  Transits.Clear();
-  Conduits.Clear();
 }
 
 // The project to report on: the one named, or the only one.
@@ -147,7 +131,7 @@ int RunReport(const TArgs& args) {
   else if (r.Unit == "inch") CurrentLengthUnit = luInch;
   else if (r.Config.empty()) CurrentLengthUnit = luMillimetre;
 
-  const std::string ext = Extension(r.File);
+  const std::string ext = FileExtension(r.File);
   ClearTables();
   std::string report;
   if (ext == ".htf") {

@@ -129,20 +129,26 @@ json TransitToJson(const TTransit& t) {
   return out;
 }
 
-namespace {
-bool HasTransitExportExtension(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string ext = path.substr(path.size() - 4);
+std::string FileExtension(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const auto dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  std::string ext = path.substr(dot);
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == ".htf";
+  return ext;
 }
 
-// A transit export file, read as the transit list imports it.
-TTransit ReadTransitExport(const std::string& path) {
+void ClearTables() {
   Customers.Clear();
   Projects.Clear();
   Transits.Clear();
   Conduits.Clear();
+}
+
+namespace {
+// A transit export file, read as the transit list imports it.
+TTransit ReadTransitExport(const std::string& path) {
+  ClearTables();
   const int index = ImportTransitFile(path);
   TTransit t;
   LoadFromRecord(t, Transits.Items(index)->ID);
@@ -151,7 +157,7 @@ TTransit ReadTransitExport(const std::string& path) {
 }  // namespace
 
 TTransit ReadTransitFile(const std::string& path) {
-  if (HasTransitExportExtension(path)) return ReadTransitExport(path);
+  if (FileExtension(path) == ".htf") return ReadTransitExport(path);
   std::ifstream file(path, std::ios::binary);
   if (!file) throw TError("cannot read file '" + path + "'");
   std::stringstream buffer;

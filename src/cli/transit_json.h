@@ -10,7 +10,13 @@ TTransit NewTransitDefaults();
 TTransit TransitFromJson(const nlohmann::ordered_json& input);
 nlohmann::ordered_json TransitToJson(const TTransit& transit);
 
-// Reads a transit from a calc input file; throws TError with the message.
+// The lower-case extension of a file name, with its dot ("" when none).
+std::string FileExtension(const std::string& path);
+// Empties the four tables before a file is read into them.
+void ClearTables();
+
+// Reads a transit from a calc input file or a transit export (.htf); throws
+// TError with the message.
 TTransit ReadTransitFile(const std::string& path);
 
 // The full calc output of a validated, sorted and filled transit.

@@ -62,7 +62,10 @@ public:
   // The operation names alone, separated by blanks.
   std::string Sequence() const {
     std::string s;
-    for (S c : Calls) s += (s.empty() ? "" : " ") + c.substr(0, c.find('('));
+    for (const S& c : Calls) {
+      if (!s.empty()) s += ' ';
+      s.append(c, 0, c.find('('));
+    }
     return s;
   }
   // The calls of the operations named, in order.
