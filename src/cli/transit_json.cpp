@@ -88,9 +88,8 @@ TTransit TransitFromJson(const json& in) {
     else if (key == "sealantLayer") t.SealantLayer = ParseSealantLayer(Text(v, "sealantLayer"));
     else if (key == "conduits") {
       if (!v.is_array()) throw TError("field 'conduits' must be an array");
-    } else {
-      throw TError("unknown field '" + key + "'");
     }
+    // Other fields (comments, identifiers, a calc output's figures) are not ours to read.
   }
   if (in.contains("conduits")) {
     for (const json& c : in["conduits"]) {
@@ -100,7 +99,6 @@ TTransit TransitFromJson(const json& in) {
       for (auto it = c.begin(); it != c.end(); ++it) {
         if (it.key() == "amount") group.Amount = Integer(it.value(), "amount");
         else if (it.key() == "diameter") group.OuterDiameter = Number(it.value(), "diameter");
-        else throw TError("unknown conduit field '" + it.key() + "'");
       }
       t.ConduitGroups.push_back(group);
     }
