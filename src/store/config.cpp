@@ -99,9 +99,7 @@ bool SaveConfiguration(const std::string& path) {
   }
   if (ConfigUnreadable) {
     ConfigUnreadable = false;
-    if (!aside.empty())
-      MessageSink().ShowMessage("The configuration file could not be read when the program started. It has been kept as\r" +
-                                aside + "\rand a new configuration file has been written.");
+    ReportKeptAside("configuration file", aside);
   }
   return true;
 }

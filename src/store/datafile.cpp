@@ -120,9 +120,7 @@ bool SaveDataFile(const std::string& path) {
   }
   if (DataFileUnreadable) {
     DataFileUnreadable = false;
-    if (!aside.empty())
-      MessageSink().ShowMessage("The data file could not be read when the program started. It has been kept as\r" +
-                                aside + "\rand a new data file has been written.");
+    ReportKeptAside("data file", aside);
   }
   return true;
 }

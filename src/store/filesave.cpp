@@ -1,5 +1,7 @@
 #include "store/filesave.h"
 
+#include "store/messages.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -133,4 +135,10 @@ int ReplaceFileCompressed(const std::string& path, const std::function<void(TStr
         z.Finish();
       },
       options);
+}
+
+void ReportKeptAside(const std::string& kind, const std::string& aside) {
+  if (aside.empty()) return;
+  MessageSink().ShowMessage("The " + kind + " could not be read when the program started. It has been kept as\r" +
+                            aside + "\rand a new " + kind + " has been written.");
 }

@@ -29,3 +29,6 @@ std::string FileBesideProgram(const std::string& name);
 // PATH.unreadable-YYYY-MM-DD (with -2, -3 ... added when taken): a free name
 // to keep a file that could not be read.
 std::string UnreadableFileName(const std::string& path);
+// Tells the user that the file that could not be read was kept as `aside`
+// (nothing when it was not kept); `kind` is "data file" or "configuration file".
+void ReportKeptAside(const std::string& kind, const std::string& aside);

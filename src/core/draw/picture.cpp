@@ -17,23 +17,19 @@ TPictureGeometry RenderTransitPicture(const TTransit& transit, int availableWidt
   drawer.GridLineWidth = options.Grid ? 1 : 0;
   if (options.Warning) drawer.OutlineColour = WarningOutlineColour;
   const TColour background = TTransitDrawer::FillSystemBackground(transit.FillSystem);
-  if (options.Smooth) {
-    drawer.Zoom(PictureSupersampling);
-    drawer.SetColourScheme(false);
-    drawer.GridInFront = true;
-    work.SetSize(drawer.ImageWidth, drawer.ImageHeight);
-    work.Fill(background);
-    TBitmapCanvas canvas(work);
-    drawer.Draw(canvas);
-    ReduceBitmap(work, picture, PictureSupersampling);
-  } else {
-    drawer.SetColourScheme(true);
-    drawer.GridInFront = false;
-    picture.SetSize(drawer.ImageWidth, drawer.ImageHeight);
-    picture.Fill(background);
-    TBitmapCanvas canvas(picture);
+  // The smooth picture is drawn four times as large in the fine scheme with
+  // the grid on top, then reduced; the fast one is drawn as it is shown.
+  if (options.Smooth) drawer.Zoom(PictureSupersampling);
+  drawer.SetColourScheme(!options.Smooth);
+  drawer.GridInFront = options.Smooth;
+  TBitmap& target = options.Smooth ? work : picture;
+  target.SetSize(drawer.ImageWidth, drawer.ImageHeight);
+  target.Fill(background);
+  {
+    TBitmapCanvas canvas(target);
     drawer.Draw(canvas);
   }
+  if (options.Smooth) ReduceBitmap(work, picture, PictureSupersampling);
   if (options.Frame) DrawFrame(picture);
   return geometry;
 }
