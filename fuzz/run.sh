@@ -15,7 +15,7 @@ flags="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-
 cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-  -DTRELLANE_FUZZ=ON -DTRELLANE_TESTS=OFF -DTRELLANE_BENCH=OFF >/dev/null
+  -DTRELLANE_FUZZ=ON -DTRELLANE_GUI=OFF -DTRELLANE_TESTS=OFF -DTRELLANE_BENCH=OFF >/dev/null
 targets=$(ninja -C "$build" -t targets all | sed -n 's/^\(fuzz_[a-z0-9_]*\): phony$/\1/p' | sort -u)
 ninja -C "$build" -j2 $targets
 

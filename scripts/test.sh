@@ -18,7 +18,9 @@ echo "== Sanitizer build (address, undefined) and tests"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLANE_SANITIZE=ON \
   -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=OFF >/dev/null
 cmake --build build/sanitize -j "$jobs"
+# Leaks inside system libraries (listed in tests/lsan.supp) are not ours.
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs" | tee -a "$log"
 
 # Every reader and parser has a libFuzzer target; each runs a few seconds

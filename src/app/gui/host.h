@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+
+class QWidget;
+class TTransit;
+
+// The main window as the other windows see it: it takes in new child windows
+// and opens the one-per-kind and one-per-record windows. The program's frame
+// installs itself at start; a test installs a stand-in.
+class TMdiHost {
+public:
+  virtual ~TMdiHost() = default;
+  // Puts a new child window into the frame at the cascade position and shows
+  // it. The frame owns it from then on; it is deleted when closed.
+  virtual void AddChild(QWidget* window) = 0;
+  // Each returns the window, brought to the front (a new one is created,
+  // given Init(identifier) and shown).
+  virtual QWidget* ShowProjectList() = 0;
+  virtual QWidget* ShowCustomerList() = 0;
+  virtual QWidget* ShowTemplateList() = 0;
+  virtual QWidget* ShowProjectDetail(int32_t projectId) = 0;
+  virtual QWidget* ShowTransitList(int32_t projectId) = 0;
+  virtual QWidget* ShowTransitDetail(int32_t transitId) = 0;
+  virtual QWidget* ShowRTFViewer() = 0;
+  // Builds the window layout, then writes the data file and the configuration.
+  virtual void SaveAll() = 0;
+  // The update check (silent: only a found update is told).
+  virtual void StartUpdateCheck(bool silent) = 0;
+  // The top-level window that dialogs are owned by.
+  virtual QWidget* MainWindow() = 0;
+};
+
+// Null until a frame installs itself.
+TMdiHost* MdiHost();
+void SetMdiHost(TMdiHost* host);

@@ -1,0 +1,70 @@
+#include "qtservices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "host.h"
+#include "qtext.h"
+
+QWidget* DialogOwner(QWidget* preferred) {
+  if (preferred) return preferred->window();
+  if (MdiHost()) return MdiHost()->MainWindow();
+  return nullptr;
+}
+
+namespace {
+QMessageBox::StandardButton Ask(QWidget* owner, QMessageBox::Icon icon, const std::string& text,
+                                const std::string& caption, QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton defaultButton) {
+  QMessageBox box(icon, Q(caption), MessageText(text), buttons, DialogOwner(owner));
+  box.setDefaultButton(defaultButton);
+  box.setTextFormat(Qt::PlainText);
+  return QMessageBox::StandardButton(box.exec());
+}
+}  // namespace
+
+void TQtMessageBoxes::ShowMessage(const std::string& text, const std::string& caption) {
+  Ask(Owner, QMessageBox::NoIcon, text, caption.empty() ? S(QApplication::applicationDisplayName()) : caption,
+      QMessageBox::Ok, QMessageBox::Ok);
+}
+
+TModalResult TQtMessageBoxes::AskYesNo(const std::string& text, const std::string& caption) {
+  return Ask(Owner, QMessageBox::Question, text, caption, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+                 QMessageBox::Yes
+             ? mrYes
+             : mrNo;
+}
+
+TModalResult TQtMessageBoxes::AskYesNoCancel(const std::string& text, const std::string& caption) {
+  switch (Ask(Owner, QMessageBox::Question, text, caption, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+              QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+      return mrYes;
+    case QMessageBox::No:
+      return mrNo;
+    default:
+      return mrCancel;
+  }
+}
+
+bool TQtInputBox::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+  bool ok = false;
+  const QString answer =
+      QInputDialog::getText(DialogOwner(Owner), Q(caption), MessageText(prompt), QLineEdit::Normal, Q(value), &ok);
+  if (ok) value = S(answer);
+  return ok;
+}
+
+bool TQtClipboard::HasText() { return !QApplication::clipboard()->text().isEmpty(); }
+std::string TQtClipboard::GetText() { return S(QApplication::clipboard()->text()); }
+void TQtClipboard::SetText(const std::string& text) { QApplication::clipboard()->setText(Q(text)); }
+
+void ShowErrorBox(QWidget* owner, const std::string& lead, const std::string& message) {
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                  MessageText(lead) + QStringLiteral("\n\n") + MessageText(message), QMessageBox::Ok,
+                  DialogOwner(owner));
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}

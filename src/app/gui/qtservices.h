@@ -1,0 +1,42 @@
+#pragma once
+#include <QPointer>
+#include <QWidget>
+
+#include "editor/services.h"
+
+// The desktop's message boxes, input box and clipboard behind the toolkit-free
+// interfaces. Boxes are owned by the given window (or the main window) and
+// show a lone carriage return as a line break.
+class TQtMessageBoxes : public TMessageBoxes {
+public:
+  explicit TQtMessageBoxes(QWidget* owner = nullptr) : Owner(owner) {}
+  void ShowMessage(const std::string& text, const std::string& caption) override;
+  TModalResult AskYesNo(const std::string& text, const std::string& caption) override;
+  TModalResult AskYesNoCancel(const std::string& text, const std::string& caption) override;
+
+private:
+  QPointer<QWidget> Owner;
+};
+
+class TQtInputBox : public TInputBox {
+public:
+  explicit TQtInputBox(QWidget* owner = nullptr) : Owner(owner) {}
+  bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+
+private:
+  QPointer<QWidget> Owner;
+};
+
+class TQtClipboard : public TClipboard {
+public:
+  bool HasText() override;
+  std::string GetText() override;
+  void SetText(const std::string& text) override;
+};
+
+// The owner a dialog should get: the given widget's window, else the main
+// window, else none.
+QWidget* DialogOwner(QWidget* preferred);
+
+// The system's error boxes: the fixed lead text, two line breaks, the message.
+void ShowErrorBox(QWidget* owner, const std::string& lead, const std::string& message);
