@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <string>
 
 class QWidget;
 class TTransit;
@@ -33,3 +35,22 @@ public:
 // Null until a frame installs itself.
 TMdiHost* MdiHost();
 void SetMdiHost(TMdiHost* host);
+
+// The child window classes by the class name the window layout stores
+// ("TfrmTransitDetail"). Each subsystem's window library registers its own
+// classes when the program starts; the frame creates children through it.
+// A factory returns a new widget that is also a TfrmMDIchild.
+using TChildFactory = std::function<QWidget*()>;
+void RegisterChildWindow(const std::string& className, TChildFactory factory);
+// Null for a class nobody registered.
+QWidget* CreateChildWindow(const std::string& className);
+
+// Dialogs of other subsystems' window libraries that a window opens, set
+// when the program starts (a test sets its own). An empty one does nothing.
+struct TWindowHooks {
+  // The material report dialog of the transit being edited, modal.
+  std::function<void(const TTransit& transit)> ShowTransitReport;
+  // The material report dialog of a project's transits, modal.
+  std::function<void(int32_t projectId)> ShowProjectReport;
+};
+TWindowHooks& WindowHooks();
