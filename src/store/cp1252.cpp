@@ -95,3 +95,5 @@ std::string Utf8ToCp1252(std::string_view text) {
   }
   return out;
 }
+
+bool FitsCp1252(char32_t character) { return character < 0x80 || ByteOf(character) >= 0; }

@@ -6,7 +6,8 @@ list(REMOVE_ITEM TRELLANE_APP_GUI_SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/host.h ${CMAKE_CURRENT_SOURCE_DIR}/host.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/qtext.h
-  ${CMAKE_CURRENT_SOURCE_DIR}/qtservices.h ${CMAKE_CURRENT_SOURCE_DIR}/qtservices.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/qtservices.h ${CMAKE_CURRENT_SOURCE_DIR}/qtservices.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/textguard.h ${CMAKE_CURRENT_SOURCE_DIR}/textguard.cpp)
 if(TRELLANE_APP_GUI_SOURCES)
   add_library(trellane_app_gui STATIC ${TRELLANE_APP_GUI_SOURCES})
   target_link_libraries(trellane_app_gui PUBLIC trellane_gui_base trellane_store trellane_core Qt6::Widgets Qt6::Svg)

@@ -52,5 +52,7 @@ struct TWindowHooks {
   std::function<void(const TTransit& transit)> ShowTransitReport;
   // The material report dialog of a project's transits, modal.
   std::function<void(int32_t projectId)> ShowProjectReport;
+  // The template picker, modal: the chosen template's identifier, or -1.
+  std::function<int32_t()> ChooseTemplate;
 };
 TWindowHooks& WindowHooks();
