@@ -54,5 +54,7 @@ struct TWindowHooks {
   std::function<void(int32_t projectId)> ShowProjectReport;
   // The template picker, modal: the chosen template's identifier, or -1.
   std::function<int32_t()> ChooseTemplate;
+  // The update check with its dialog (silent: only a found update is told).
+  std::function<void(bool silent)> StartUpdateCheck;
 };
 TWindowHooks& WindowHooks();
