@@ -154,7 +154,7 @@ private:
     W.Group(9, "$EXTMIN");
     Point(10, X(Layout.Left), Y(Layout.Bottom) - TextDepth());
     W.Group(9, "$EXTMAX");
-    Point(10, X(Layout.Right), Y(Layout.Top));
+    Point(10, std::max(X(Layout.Right), X(Layout.Left) + TextWidth()), Y(Layout.Top));
     W.Group(9, "$INSUNITS");
     W.Int(70, 4);
     W.Group(9, "$MEASUREMENT");
@@ -387,6 +387,18 @@ private:
     return std::clamp(std::round(side / 60), 2.5, 50.0);
   }
   int TextLines() const { return Transit.Name.empty() ? 1 : 2; }
+  // At most how far the text reaches to the right of the picture's left
+  // edge, in millimetres: no character of the standard font is wider than
+  // its height.
+  double TextWidth() const {
+    size_t longest = 0;
+    for (const std::string& line : {Transit.Name, TransitSizeText(Transit)}) {
+      size_t characters = 0;
+      for (char c : line) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+      longest = std::max(longest, characters);
+    }
+    return TextHeight() * static_cast<double>(longest);
+  }
   // How far the text reaches below the picture, in millimetres.
   double TextDepth() const { return TextHeight() * (1 + 1.6 * TextLines()); }
 
