@@ -84,7 +84,16 @@ void ExportTransitDrawing(const TTransit& transit, const std::string& path, TDra
       options.Smooth = smooth;
       options.Grid = grid;
       const TBitmap picture = RenderTransitPicture(transit, pngWidth, pngHeight, options);
-      ReplaceFile(path, [&](const std::string& tmp) { WritePng(picture, tmp); });
+      ReplaceFile(path, [&](const std::string& tmp) {
+        try {
+          WritePng(picture, tmp);
+        } catch (const TError& e) {
+          // Name the file the user chose, not the one beside it.
+          std::string message = e.what();
+          if (const size_t at = message.find(tmp); at != std::string::npos) message.replace(at, tmp.size(), path);
+          throw TError(message);
+        }
+      });
       return;
     }
     case TDrawingFormat::Svg: WriteFileAtomically(path, TransitSvg(transit, grid)); return;

@@ -374,6 +374,13 @@ TEST(DrawingExport, WritesAtomicallyAndKeepsTheOldFileOnFailure) {
     for (TDrawingFormat format : {TDrawingFormat::Png, TDrawingFormat::Svg, TDrawingFormat::Dxf})
       EXPECT_THROW(ExportTransitDrawing(t, target.string(), format, 100, 100, false, true), TError) << target;
   }
+  try {
+    ExportTransitDrawing(t, (dir / "missing" / "t.png").string(), TDrawingFormat::Png, 100, 100, false, true);
+    ADD_FAILURE() << "no error";
+  } catch (const TError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot write " + (dir / "missing" / "t.png").string() + ": ", 0), 0u)
+        << e.what();
+  }
   EXPECT_EQ(slurp(busy / "keep"), "keep");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
   EXPECT_THROW(ExportTransitDrawing(t, png.string(), TDrawingFormat::Png, 0, 100, false, true), TError);
