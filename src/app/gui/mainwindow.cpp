@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSvgRenderer>
 #include <QTime>
 #include <QTimer>
@@ -107,6 +108,7 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
   for (const TButton& b : buttons) {
     QAction* action = ToolBar->addAction(ProgramIcon(QString::fromLatin1(b.image)), QString::fromLatin1(b.caption));
     action->setObjectName(QString::fromLatin1(b.name));
+    action->setIconText(QString::fromLatin1(b.caption));  // the blanks after the caption stay
     if (QWidget* button = ToolBar->widgetForAction(action)) {
       button->setObjectName(QString::fromLatin1(b.name));
       button->setToolTipDuration(3600000);  // hints stay for an hour
@@ -150,6 +152,7 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
   tmrSaveSoon = new QTimer(this);
   tmrSaveSoon->setObjectName(QStringLiteral("tmrSaveSoon"));
   tmrSaveSoon->setSingleShot(true);
+  tmrSaveSoon->setTimerType(Qt::PreciseTimer);
   tmrSaveSoon->setInterval(1000);
   connect(tmrSaveSoon, &QTimer::timeout, this, &TfrmMain::SaveNow);
 
@@ -194,8 +197,11 @@ void TfrmMain::AddChild(QWidget* window) {
   QMdiSubWindow* sub = MdiArea->addSubWindow(window);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   // The child keeps its own size; the frame adds its border and title.
-  window->resize(own.expandedTo(window->minimumSize()));
-  sub->adjustSize();
+  const QSize inner = own.expandedTo(window->minimumSize());
+  window->resize(inner);
+  const int border = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+  const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+  sub->resize(inner + QSize(2 * border, title + border));
   int left = 0, top = 0;
   Cascade.Place(MdiArea->subWindowList().size() == 1, sub->width(), sub->height(), MdiArea->viewport()->width(),
                 MdiArea->viewport()->height(), left, top);
@@ -213,7 +219,6 @@ QWidget* TfrmMain::ShowChild(const std::string& className, int32_t id, bool perR
     if (sub->isMinimized()) sub->showNormal();
     sub->show();
     MdiArea->setActiveSubWindow(sub);
-    sub->raise();
     return sub->widget();
   }
   QWidget* widget = CreateChildWindow(className);
