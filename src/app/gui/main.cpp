@@ -24,7 +24,9 @@ int main(int argc, char** argv) {
   // ---- Self-install (update subsystem) -------------------------------------
   // Started as the downloaded installer, the program installs itself and ends
   // here, before any window opens or any file of the program is touched:
-  //   if (RunAsInstallerIfNeeded()) return 0;
+  //   int installerStatus = 0;
+  //   <the update windows' Retry/Cancel box> dialog;
+  //   if (RunAsInstallerIfNeeded(RunningExecutablePath(), dialog, installerStatus)) return installerStatus;
   // --------------------------------------------------------------------------
 
   // A termination signal or the desktop session's end saves as a normal close
@@ -57,7 +59,7 @@ int main(int argc, char** argv) {
   // ---- Left-over download folder (update subsystem) ------------------------
   // Only now, with the data file held, so a copy that was refused above never
   // touches the files of the copy that runs (desktop trash, else removed):
-  //   RemoveDownloadFolder();
+  //   RemoveDownloadFolder(FolderOf(RunningExecutablePath()));
   // --------------------------------------------------------------------------
 
   LoadProgramConfiguration(places);
