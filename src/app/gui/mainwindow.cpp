@@ -307,7 +307,13 @@ void TfrmMain::EndWithoutQuestions() {
   TStderrMessageSink quiet;
   TMessageSink* previous = SetMessageSink(&quiet);
   const std::string layout = BuildWindowLayout(true);
-  // Deleted, not closed: no window asks anything, no editor writes back.
+  // Transit editors are deleted, not closed: they ask nothing and write
+  // nothing back. The other windows close as usual (the lists keep their
+  // column widths); one that would still stay open is deleted too.
+  for (QMdiSubWindow* sub : MdiArea->subWindowList()) {
+    TfrmMDIchild* child = ChildOf(sub);
+    if (!child || child->ClassName() != "TfrmTransitDetail") sub->close();
+  }
   for (QMdiSubWindow* sub : MdiArea->subWindowList()) delete sub;
   Settings.WindowLayout = layout;
   SaveFiles();

@@ -40,8 +40,9 @@ public:
   // one of the files could not be written (the user was told).
   bool SaveEverything();
   // The end without questions (a termination signal, the desktop session
-  // ending): the children close without asking (an editor's unsaved changes
-  // are dropped), then everything is saved; failures only go to standard error.
+  // ending): the transit editors go without asking (their unsaved changes are
+  // dropped), the other children close, then everything is saved; failures
+  // only go to standard error.
   void EndWithoutQuestions();
   // Writes the data file and the configuration without touching the windows
   // or asking anything (the session manager's checkpoint).

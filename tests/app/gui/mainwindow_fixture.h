@@ -34,11 +34,13 @@ public:
   int Inits = 0;
   bool Refuse = false;
   int CloseQuestions = 0;
+  int* CloseCount = nullptr;  // counts on after the window is gone
   std::vector<std::pair<int, int>> Notes;
 
 protected:
   void closeEvent(QCloseEvent* event) override {
     ++CloseQuestions;
+    if (CloseCount) ++*CloseCount;
     if (Refuse) event->ignore();
   }
 };

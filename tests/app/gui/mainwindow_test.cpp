@@ -388,6 +388,10 @@ TEST_F(MainWindow, ATerminationSignalSavesWithoutAskingAnyWindow) {
   f.Frame.show();
   auto* editor = dynamic_cast<TDummyChild*>(f.Frame.ShowTransitDetail(4));
   editor->Refuse = true;  // would ask about unsaved changes
+  auto* list = dynamic_cast<TDummyChild*>(f.Frame.ShowTransitList(id));
+  int listCloses = 0, editorCloses = 0;
+  list->CloseCount = &listCloses;
+  editor->CloseCount = &editorCloses;
   int received = 0;
   ASSERT_TRUE(InstallQuitSignals([&](int signal) {
     received = signal;
@@ -397,7 +401,9 @@ TEST_F(MainWindow, ATerminationSignalSavesWithoutAskingAnyWindow) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return received != 0; }, 3000));
   RemoveQuitSignals();
   EXPECT_EQ(received, SIGTERM);
-  EXPECT_TRUE(f.Frame.Area()->subWindowList().isEmpty()) << "closed without a question";
+  EXPECT_TRUE(f.Frame.Area()->subWindowList().isEmpty());
+  EXPECT_EQ(editorCloses, 0) << "the editor is not asked";
+  EXPECT_EQ(listCloses, 1) << "a list closes as usual, keeping its column widths";
   EXPECT_NE(Settings.WindowLayout.find("TfrmTransitDetail"), std::string::npos);
   CloseDataFile();
   Projects.Clear();
