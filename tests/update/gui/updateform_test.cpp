@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTest>
 #include <filesystem>
 
@@ -218,6 +221,21 @@ TEST(InstallerDialog, RetryOrCancel) {
     EXPECT_EQ(answer.Text(), QStringLiteral("Access denied: can't install new version. Please close all instances "
                                             "of Trellane\nand click 'Retry', or click 'Cancel' to keep old version."));
   }
+}
+
+TEST(DesktopIcon, TheInstalledIconDraws) {
+  QSvgRenderer icon(QStringLiteral(TRELLANE_PACKAGING_DIR "/example.trellane.Trellane.svg"));
+  ASSERT_TRUE(icon.isValid());
+  QLabel label;
+  QPixmap picture(128, 128);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  icon.render(&painter);
+  painter.end();
+  label.setPixmap(picture);
+  label.resize(128, 128);
+  guitest::SaveScreenshot(&label, QStringLiteral("update_desktop_icon"));
+  EXPECT_EQ(picture.toImage().pixelColor(64, 8).alpha(), 255);
 }
 
 TEST(UpdateWindows, RegisteringSetsTheHook) {
