@@ -341,7 +341,9 @@ void TEZUpdate::CheckDone(TTransfer& t) {
     if (OnUpdateFileMissing) OnUpdateFileMissing();
     return;
   }
-  const std::string problem = CheckUpdateFiles(Values, fileScheme);
+  std::string problem = CheckUpdateFiles(Values, fileScheme);
+  for (const TUpdateFile& f : Values.Files)
+    if (f.Name == TempFileName) problem = "The update description names a file " + f.Name + ".";
   if (!problem.empty()) {
     Fail(ekDescription, problem);
     return;
