@@ -37,5 +37,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://trellane.example/")
 # dpkg-shlibdeps; Qt's SVG plugins and the fonts are loaded at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, fonts-dejavu-core")
+if(TARGET trellane_update)
+  # The update check verifies the server against the system's authorities.
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ca-certificates")
+endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)
