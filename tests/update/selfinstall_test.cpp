@@ -135,12 +135,11 @@ TEST_F(SelfInstall, OnlyAnInstallerInTheDownloadFolderInstalls) {
 }
 
 TEST_F(SelfInstall, TheDownloadedInstallerReplacesAndRestartsTheProgram) {
-  // The real thing: the probe program copied in as _NewVersion/UPDATE under a
-  // download folder written in capitals, started, installs itself and starts
-  // the installed copy, which clears the download folder into the trash.
+  // The real thing: the probe program copied in as _NEWVERSION/UPDATE (the
+  // names compare in any case), started, installs itself and starts the
+  // installed copy, which clears the download folder into the trash.
   const std::string trash = Folder / "data";
   ::setenv("XDG_DATA_HOME", trash.c_str(), 1);
-  std::filesystem::remove_all(Folder / "_NewVersion");
   std::filesystem::create_directory(Folder / "_NEWVERSION");
   const std::string installer = Folder / "_NEWVERSION/UPDATE";
   std::filesystem::copy_file(UPDATE_PROBE, installer);
@@ -151,7 +150,10 @@ TEST_F(SelfInstall, TheDownloadedInstallerReplacesAndRestartsTheProgram) {
   ASSERT_TRUE(Exists(Folder / "started.txt"));
   EXPECT_EQ(ReadFile(Target), ReadFile(UPDATE_PROBE));
   EXPECT_EQ(ReadFile(Target + ".old"), "old program");
-  // The download folder's name is the program's own; the capitals one stays.
+  // The started program cleared its own download folder into the trash; the
+  // one written in capitals is not its name and stays.
+  EXPECT_FALSE(Exists(Folder / "_NewVersion"));
+  EXPECT_EQ(ReadFile(trash + "/Trash/files/_NewVersion/update"), "new program");
   EXPECT_TRUE(Exists(Folder / "_NEWVERSION"));
 }
 
