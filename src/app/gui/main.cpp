@@ -14,6 +14,10 @@
 #include "splash.h"
 #include "startup.h"
 #include "store/datafile.h"
+#ifdef TRELLANE_HAS_UPDATE
+#include "installerdialog.h"
+#include "update/selfinstall.h"
+#endif
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -21,13 +25,15 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(QStringLiteral("Trellane"));
   InitProgramImages();
 
-  // ---- Self-install (update subsystem) -------------------------------------
+#ifdef TRELLANE_HAS_UPDATE
   // Started as the downloaded installer, the program installs itself and ends
-  // here, before any window opens or any file of the program is touched:
-  //   int installerStatus = 0;
-  //   <the update windows' Retry/Cancel box> dialog;
-  //   if (RunAsInstallerIfNeeded(RunningExecutablePath(), dialog, installerStatus)) return installerStatus;
-  // --------------------------------------------------------------------------
+  // here, before any window opens or any file of the program is touched.
+  {
+    TQtInstallerDialog installerDialog;
+    int installerStatus = 0;
+    if (RunAsInstallerIfNeeded(RunningExecutablePath(), installerDialog, installerStatus)) return installerStatus;
+  }
+#endif
 
   // A termination signal or the desktop session's end saves as a normal close
   // does, without questions, and ends with status 0.
@@ -56,11 +62,11 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // ---- Left-over download folder (update subsystem) ------------------------
+#ifdef TRELLANE_HAS_UPDATE
   // Only now, with the data file held, so a copy that was refused above never
-  // touches the files of the copy that runs (desktop trash, else removed):
-  //   RemoveDownloadFolder(FolderOf(RunningExecutablePath()));
-  // --------------------------------------------------------------------------
+  // touches the files of the copy that runs (to the desktop trash).
+  RemoveDownloadFolder(FolderOf(RunningExecutablePath()));
+#endif
 
   LoadProgramConfiguration(places);
   WaitWithSplash(1500);

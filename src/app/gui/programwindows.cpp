@@ -1,7 +1,11 @@
 #include "programwindows.h"
 
+#ifdef TRELLANE_HAS_UPDATE
+#include "updatewindows.h"
+#endif
+
 void RegisterProgramWindows() {
-  // Each window library's register function goes here, one call each: the
-  // lists (project, customer, template and transit lists, project window),
-  // the transit editor, the report viewer and the update dialog.
+#ifdef TRELLANE_HAS_UPDATE
+  RegisterUpdateWindows();
+#endif
 }

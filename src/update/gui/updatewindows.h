@@ -1,8 +1,10 @@
 #pragma once
 #include <string>
 
+#include "app/version.h"
+
 // The program's version text, handed to the update check.
-inline constexpr const char* UpdateProgramVersionText = "3.16.1 (22 Aug 2012)";
+inline constexpr const char* UpdateProgramVersionText = VersionText;
 
 // Sets WindowHooks().StartUpdateCheck: the update check with its dialog,
 // owned by the main window (none before there is one). The program ends
