@@ -67,5 +67,6 @@ std::string CurrentUser() { return CurrentUserName; }
 bool AntiAliasing() { return Settings.AntiAliasing; }
 bool ShowGrid() { return Settings.ShowGrid; }
 bool FixedWindow() { return Settings.FixedWindow; }
+bool BlinkWarning() { return Settings.BlinkWarning; }
 
 }  // namespace editorstore

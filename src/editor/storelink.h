@@ -35,5 +35,6 @@ std::string CurrentUser();
 bool AntiAliasing();
 bool ShowGrid();
 bool FixedWindow();
+bool BlinkWarning();
 
 }  // namespace editorstore
