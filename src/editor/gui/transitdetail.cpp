@@ -194,6 +194,8 @@ void TfrmTransitDetail::BuildControls() {
   tabConduits = Named(new QWidget, "tabConduits");
   tabComments = Named(new QWidget, "tabComments");
   tabDisclaimer = Named(new QWidget, "tabDisclaimer");
+  // Four pages side by side in the narrow column.
+  pgcTransitdata->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 4px; }"));
   pgcTransitdata->addTab(tabTransit, QStringLiteral("Transit"));
   pgcTransitdata->addTab(tabConduits, QStringLiteral("Cables"));
   pgcTransitdata->addTab(tabComments, QStringLiteral("Comments"));
@@ -253,15 +255,17 @@ void TfrmTransitDetail::BuildControls() {
   lblCreatedBy = Label(grpTransitLower, "lblCreatedBy", "");
   lblLastModified = Label(grpTransitLower, "lblLastModified", "");
   lblLastModifiedBy = Label(grpTransitLower, "lblLastModifiedBy", "");
+  stamps->setHorizontalSpacing(4);
   stamps->addWidget(Label(grpTransitLower, "lblCreatedC", "Created :"), 0, 0);
   stamps->addWidget(lblCreated, 0, 1);
-  stamps->addWidget(Label(grpTransitLower, "lblCreatedByC", "by :"), 1, 0);
-  stamps->addWidget(lblCreatedBy, 1, 1);
-  stamps->addWidget(Label(grpTransitLower, "lblLastModifiedC", "Modified :"), 2, 0);
-  stamps->addWidget(lblLastModified, 2, 1);
-  stamps->addWidget(Label(grpTransitLower, "lblLastModifiedByC", "by :"), 3, 0);
-  stamps->addWidget(lblLastModifiedBy, 3, 1);
-  stamps->setColumnStretch(1, 1);
+  stamps->addWidget(Label(grpTransitLower, "lblCreatedByC", "by :"), 0, 2);
+  stamps->addWidget(lblCreatedBy, 0, 3);
+  stamps->addWidget(Label(grpTransitLower, "lblLastModifiedC", "Modified :"), 1, 0);
+  stamps->addWidget(lblLastModified, 1, 1);
+  stamps->addWidget(Label(grpTransitLower, "lblLastModifiedByC", "by :"), 1, 2);
+  stamps->addWidget(lblLastModifiedBy, 1, 3);
+  stamps->setColumnStretch(3, 1);
+  stamps->setRowStretch(2, 1);
 
   grpConduitsUpper = Named(new QGroupBox(tabConduits), "grpConduitsUpper");
   auto* listBox = new QGridLayout(grpConduitsUpper);
@@ -311,8 +315,10 @@ void TfrmTransitDetail::BuildControls() {
   lblConduitSleeveSpareAreaC = Label(grpConduitsLower, "lblConduitSleeveSpareAreaC", "Cable+sleeve+spare area:");
   lblConduitSleeveSpareArea = Label(grpConduitsLower, "lblConduitSleeveSpareArea", "");
   auto* counts = new QHBoxLayout;
+  counts->setSpacing(6);
+  counts->addStretch(1);
   counts->addWidget(lblStatConduits);
-  counts->addWidget(lblStatODs, 1);
+  counts->addWidget(lblStatODs);
   stats->addWidget(lblStatConduitsC, 0, 0);
   stats->addLayout(counts, 0, 1);
   QLabel* captions[] = {lblAvailableAreaC, lblConduitAreaC, lblConduitSleeveAreaC, lblConduitSleeveSpareAreaC};
@@ -322,6 +328,13 @@ void TfrmTransitDetail::BuildControls() {
     stats->addWidget(values[i], i + 1, 1, Qt::AlignRight);
   }
   stats->setColumnStretch(1, 1);
+  stats->setHorizontalSpacing(4);
+  // The two small groups carry long captions: a point smaller.
+  for (QGroupBox* group : {grpTransitLower, grpConduitsLower}) {
+    QFont small = group->font();
+    small.setPointSizeF(small.pointSizeF() - 1);
+    group->setFont(small);
+  }
 
   mmoComments = Named(new QPlainTextEdit(tabComments), "mmoComments");
   auto* commentsLayout = new QVBoxLayout(tabComments);
@@ -598,7 +611,7 @@ void TfrmTransitDetail::LayoutControls() {
   btnSaveAs->setGeometry(W - 77, H - 65, 69, ButtonHeight);
   btnClose->setGeometry(W - 77, H - 65, 69, ButtonHeight);
   const int pagesHeight =
-      mmoValidationMessages->isVisible() ? memoTop - PagesTop - 5 : memoTop + MemoHeight - PagesTop;
+      mmoValidationMessages->isVisibleTo(this) ? memoTop - PagesTop - 5 : memoTop + MemoHeight - PagesTop;
   pgcTransitdata->resize(257, pagesHeight);
 
   // Inside the pages (their own coordinates, under the tabs).
@@ -615,21 +628,21 @@ void TfrmTransitDetail::LayoutControls() {
   rdoRectangular->setGeometry(10, 44, 70, 20);
   const bool round = rdoRound->isChecked();
   const int widthTop = round ? 19 : 12;
-  lblWidth->setGeometry(82, widthTop + 4, 58, 18);
-  edsWidth->setGeometry(140, widthTop, 82, 24);
-  lblWidthUnit->setGeometry(226, widthTop + 4, 30, 18);
-  lblHeight->setGeometry(82, 43, 58, 18);
-  edsHeight->setGeometry(140, 39, 82, 24);
-  lblHeightUnit->setGeometry(226, 43, 30, 18);
-  lblRadius->setGeometry(82, 70, 58, 18);
-  edsRadius->setGeometry(140, 66, 82, 24);
-  lblRadiusUnit->setGeometry(226, 70, 30, 18);
-  lblSpareCaption->setGeometry(262, 16, 44, 18);
-  edsSparePerc->setGeometry(306, 12, 52, 24);
-  lblSpareUnit->setGeometry(362, 16, 14, 18);
+  lblWidth->setGeometry(80, widthTop + 4, 62, 18);
+  edsWidth->setGeometry(144, widthTop, 80, 24);
+  lblWidthUnit->setGeometry(228, widthTop + 4, 30, 18);
+  lblHeight->setGeometry(80, 43, 62, 18);
+  edsHeight->setGeometry(144, 39, 80, 24);
+  lblHeightUnit->setGeometry(228, 43, 30, 18);
+  lblRadius->setGeometry(80, 70, 62, 18);
+  edsRadius->setGeometry(144, 66, 80, 24);
+  lblRadiusUnit->setGeometry(228, 70, 30, 18);
+  lblSpareCaption->setGeometry(266, 16, 42, 18);
+  edsSparePerc->setGeometry(308, 12, 52, 24);
+  lblSpareUnit->setGeometry(363, 16, 14, 18);
   imgSpareMessage->setGeometry(378, 16, 16, 16);
-  lblFillingRateC->setGeometry(262, 46, 70, 18);
-  lblFillingRate->setGeometry(334, 46, 60, 18);
+  lblFillingRateC->setGeometry(266, 46, 70, 18);
+  lblFillingRate->setGeometry(338, 46, 60, 18);
   btnResize->setGeometry(gw - 112, 12, 104, ButtonHeight);
   btnTemplate->setGeometry(gw - 112, 44, 104, ButtonHeight);
 
@@ -943,10 +956,13 @@ void TfrmTransitDetail::SetTransitname(const std::string& name, bool isTemplate)
 void TfrmTransitDetail::SetWarning(const std::string& text) {
   FWarningText = MessageText(text);
   lblWarning->setText(FWarningText);
-  if (FWarningText.isEmpty())
+  // A new warning shows at once; the blink takes over from there.
+  if (FWarningText.isEmpty()) {
     lblWarning->hide();
-  else if (!editorstore::BlinkWarning() || FBlinkCount >= 1)
+  } else if (!lblWarning->isVisibleTo(this)) {
+    FBlinkCount = 0;
     lblWarning->show();
+  }
   btnMaterialReport->setEnabled(text.empty());
 }
 
