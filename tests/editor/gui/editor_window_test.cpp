@@ -387,7 +387,15 @@ TEST_F(EditorWindowTest, TemplatesGiveTheirSizesAndOpenWithoutTheCablesPage) {
   EXPECT_TRUE(e->imgSpareMessage->isVisibleTo(e));
   EXPECT_EQ(e->Presenter()->HistoryIndex(), 1);
 
+  // The materials button opens the report dialog of the transit being edited.
+  std::string reported;
+  WindowHooks().ShowTransitReport = [&](const TTransit& transit) { reported = transit.Name; };
+  e->btnMaterialReport->click();
+  EXPECT_EQ(reported, "A");
+
   TfrmTransitDetail* t = Open(tpl);
+  EXPECT_EQ(Open(tpl), t);  // one window per transit
+  EXPECT_EQ(Frame->Children("TfrmTransitDetail").size(), 2);
   EXPECT_EQ(t->windowTitle(), QStringLiteral("Template 'R300'"));
   EXPECT_FALSE(t->pgcTransitdata->isTabVisible(1));
   EXPECT_FALSE(t->pgcTransitdata->isTabVisible(3));
