@@ -40,6 +40,9 @@ TfrmEditConduit::TfrmEditConduit(QWidget* owner) : QDialog(owner) {
   edsOuterDiameter->setObjectName(QStringLiteral("edsOuterDiameter"));
   lblUnit = new QLabel(this);
   lblUnit->setObjectName(QStringLiteral("lblUnit"));
+  for (QLabel* caption : {amountCaption, diameterCaption}) caption->setMinimumWidth(caption->sizeHint().width());
+  for (TClampedSpin* field : {edsAmount, edsOuterDiameter}) field->setMaximumWidth(96);
+  grid->setHorizontalSpacing(6);
   amountCaption->setBuddy(edsAmount);
   diameterCaption->setBuddy(edsOuterDiameter);
   btnOK = new QPushButton(QStringLiteral("OK"), this);

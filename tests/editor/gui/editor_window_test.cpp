@@ -522,6 +522,7 @@ TEST_F(EditorWindowTest, TheConduitDialogClampsRestoresAndConfirms) {
     TDialogScript script({[&](QWidget* dialog) {
       auto* d = dynamic_cast<TfrmEditConduit*>(dialog);
       EXPECT_EQ(d->lblUnit->text(), Q(LengthUnitName()));
+      guitest::SaveScreenshot(d, QStringLiteral("conduit_dialog_") + d->lblUnit->text());
       d->edsOuterDiameter->selectAll();
       QTest::keyClicks(d->edsOuterDiameter, QString::fromLatin1(c.typed));
       QTest::keyClick(d->edsOuterDiameter, Qt::Key_Return);
