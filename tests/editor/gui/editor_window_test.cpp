@@ -158,6 +158,8 @@ protected:
     RegisterEditorWindows();
     Frame = std::make_unique<TTestFrame>();
     Frame->show();
+    Frame->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Frame.get()));
   }
   void TearDown() override {
     Frame.reset();
@@ -545,7 +547,7 @@ TEST_F(EditorWindowTest, TheConduitDialogClampsRestoresAndConfirms) {
                           d->edsOuterDiameter->selectAll();
                           QTest::keyClicks(d->edsOuterDiameter, QStringLiteral("0"));
                           d->btnOK->click();
-                          stayed = d->isVisible() && QApplication::focusWidget() == d->edsAmount;
+                          stayed = d->isVisible() && d->focusWidget() == d->edsAmount;
                           for (int i = 0; i < 4; ++i) d->edsAmount->stepBy(1);
                           d->edsOuterDiameter->stepBy(5);
                           QTest::keyClick(d, Qt::Key_Escape);
