@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -638,4 +639,19 @@ TEST_F(EditorWindowTest, Screenshots) {
   EXPECT_EQ(round->edsWidth->decimals(), 4);
   guitest::SaveScreenshot(Sub(round), QStringLiteral("editor_inch"));
   ProcessEvents();
+}
+
+TEST_F(EditorWindowTest, ResizingHidesTheDrawingUntilItIsDrawnAtTheNewSize) {
+  TfrmTransitDetail* e = Open(StoreTransit(CableTransit(), "A"));
+  Settle();
+  const QSize before = e->imgTransit->Image().size();
+  Sub(e)->resize(Sub(e)->size() + QSize(120, 80));
+  EXPECT_FALSE(e->imgTransit->isVisible());
+  EXPECT_TRUE(e->tmrRedrawTransitAfterResize->isActive());
+  EXPECT_EQ(e->btnSaveAs->x(), e->width() - 77);  // the buttons keep to the right edge
+  EXPECT_EQ(e->grpDrawing->width(), e->width() - 280);
+  Settle();
+  EXPECT_TRUE(e->imgTransit->isVisible());
+  EXPECT_EQ(e->imgTransit->Image().size(), e->imgTransit->DeviceSize());
+  EXPECT_NE(e->imgTransit->Image().size(), before);
 }
