@@ -19,7 +19,7 @@ public:
   TBitmap& ImageCanvas() override { return Image; }
   TPoint PositionEditForm() override { return {}; }
   int32_t ViewID() const override { return TfrmMDIchild::ViewID; }
-  TConduitGroup* SelectedConduitgroup() override { return nullptr; }
+  int SelectedConduitgroup() override { return -1; }
   void ActivateTransitname() override {}
   void FillHarvantProducts(const TStringList&) override {}
   void FillClasses(const TStringList&) override {}
@@ -67,7 +67,7 @@ public:
   void SetCreatedModified(const std::string&, const std::string&, TDateTime, TDateTime) override {}
   void SetTransitDimensions(int32_t, double, double, double, double) override {}
   void SetAreas(double, double, double, double) override {}
-  void UpdateConduitlistItem(int, TConduitGroup&, bool) override {}
+  void UpdateConduitlistItem(int, const TConduitGroup&, bool) override {}
 
   TBitmap Image;
 };

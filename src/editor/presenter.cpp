@@ -66,13 +66,6 @@ void TPresenterTransitDetail::Load() {
   FView.EnableUndoRedoSave(false, false, FIsNewTransit);
 }
 
-int TPresenterTransitDetail::IndexOfGroup(const TConduitGroup* group) const {
-  if (group == nullptr) return -1;
-  for (int i = 0; i < FModel.ConduitGroupCount(); ++i)
-    if (&FModel.ConduitGroups[i] == group) return i;
-  return -1;
-}
-
 namespace {
 
 // Where each group stands after the sorting: groups are identified by their
@@ -177,10 +170,10 @@ void TPresenterTransitDetail::UpdateView(bool keepSelection) {
   FView.SetFillingRate(warnings.FillingRateText, warnings.FillingRateRed ? clRed : clWindowText);
   FView.SetDisclaimerText(DisclaimerLines(m));
 
-  // The view's rows still hold the slots of the groups before the sorting.
+  // The view's rows still stand for the slots of the groups before the sorting.
   int selected = -1;
   if (keepSelection) {
-    const int slot = IndexOfGroup(FView.SelectedConduitgroup());
+    const int slot = FView.SelectedConduitgroup();
     if (slot >= 0 && slot < static_cast<int>(FSortMap.size())) selected = FSortMap[slot];
   }
   FView.SetConduitlistLength(m.ConduitGroupCount());
@@ -326,9 +319,16 @@ void TPresenterTransitDetail::StepHistory(int delta) {
 
 // ---------------------------------------------------------------- conduit groups
 
-TConduitGroup& TPresenterTransitDetail::EditedConduitGroup() {
+TConduitGroup TPresenterTransitDetail::EditedConduitGroup() const {
   if (FEditedIndex < 0 || FEditedIndex >= FModel.ConduitGroupCount()) throw TError("No conduit group is edited");
   return FModel.ConduitGroups[FEditedIndex];
+}
+
+void TPresenterTransitDetail::SetEditedConduitGroup(double outerDiameter, int32_t amount) {
+  if (FEditedIndex < 0 || FEditedIndex >= FModel.ConduitGroupCount()) throw TError("No conduit group is edited");
+  TConduitGroup& group = FModel.ConduitGroups[FEditedIndex];
+  group.OuterDiameter = outerDiameter;
+  group.Amount = amount;
 }
 
 TModalResult TPresenterTransitDetail::EditConduit(int index) {
@@ -342,8 +342,18 @@ TModalResult TPresenterTransitDetail::EditConduit(int index) {
     FEditedIndex = -1;
     throw;
   }
+  const int edited = FEditedIndex;
+  const double diameter = edited >= 0 && edited < FModel.ConduitGroupCount() ? FModel.ConduitGroups[edited].OuterDiameter : -1;
   FEditedIndex = -1;
-  if (FModel.MergeEqualDiameters()) Refresh(true, false, false);
+  if (FModel.MergeEqualDiameters()) {
+    // The rows the view shows stand for the groups before the merge: select
+    // the row of the group the edited one went into.
+    int into = -1;
+    for (int i = 0; i < FModel.ConduitGroupCount() && into < 0; ++i)
+      if (std::fabs(FModel.ConduitGroups[i].OuterDiameter - diameter) < 10) into = i;
+    if (into >= 0) FView.SelectItemInConduitlist(into);
+    Refresh(true, false, false);
+  }
   return result;
 }
 
@@ -440,6 +450,8 @@ void TPresenterTransitDetail::WriteToStore(bool restartHistory) {
 }
 
 bool TPresenterTransitDetail::SaveWithNameCheck(bool restartHistory) {
+  // A transit deleted behind the editor's back is never written again.
+  if (!editorstore::TransitExists(FView.ViewID())) return false;
   if (!AskName(false)) return false;
   const int32_t id = FView.ViewID();
   if (!FIsNewTransit && TrimBlanks(editorstore::TransitName(id)) != TrimBlanks(FModel.Name)) {
@@ -454,6 +466,7 @@ bool TPresenterTransitDetail::SaveWithNameCheck(bool restartHistory) {
 void TPresenterTransitDetail::Save() { SaveWithNameCheck(true); }
 
 void TPresenterTransitDetail::SaveAs() {
+  if (!editorstore::TransitExists(FView.ViewID())) return;
   if (!AskName(true)) return;
   if (!FIsNewTransit) editorstore::CopyTransit(FView.ViewID());
   WriteToStore(true);
@@ -462,6 +475,11 @@ void TPresenterTransitDetail::SaveAs() {
 bool TPresenterTransitDetail::SaveOnClose() { return SaveWithNameCheck(false); }
 
 bool TPresenterTransitDetail::AskSaveOnClose() {
+  // Nothing left to save: the transit was deleted while the editor was open.
+  if (!editorstore::TransitExists(FView.ViewID())) {
+    FView.ForceCloseForm();
+    return true;
+  }
   switch (FServices.MessageBoxes->AskYesNoCancel("Do you want to save current changes?", "Transit has been changed")) {
     case mrYes:
       if (!SaveOnClose()) return false;

@@ -50,9 +50,11 @@ public:
   // A double click in the drawing, in the picture's pixels.
   void EditConduitAt(TPoint point);
   void DeleteConduit(int index);
-  // The group the open conduit dialog edits. It may move within the list
-  // with every refresh, so the dialog asks for it anew after each one.
-  TConduitGroup& EditedConduitGroup();
+  // The values of the group the open conduit dialog edits, and their
+  // change. The group may move within the list with every refresh; the
+  // presenter keeps track of it.
+  TConduitGroup EditedConduitGroup() const;
+  void SetEditedConduitGroup(double outerDiameter, int32_t amount);
 
   void ChooseTemplate();
   void ShowMaterialReport();
@@ -99,7 +101,6 @@ private:
   void WriteToStore(bool restartHistory);
   bool SaveOnClose();
   bool SaveWithNameCheck(bool restartHistory);
-  int IndexOfGroup(const TConduitGroup* group) const;
 
   TfrmAbstractTransitDetail& FView;
   TEditorServices FServices;

@@ -40,9 +40,10 @@ public:
 };
 
 // The modal dialog in which one conduit group's amount and outer diameter are
-// edited in place. The group is the presenter's EditedConduitGroup(); the
-// dialog asks for it anew after each Refresh it calls, since the list is
-// sorted by diameter then. Cancel puts back the group's values from the
+// edited in place. The dialog reads the group's values through the
+// presenter's EditedConduitGroup() and writes them back through
+// SetEditedConduitGroup(); the presenter follows the group through the
+// sorting of every refresh. Cancel puts back the group's values from the
 // dialog's opening. Result mrOk or mrCancel.
 class TConduitDialog {
 public:

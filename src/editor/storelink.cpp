@@ -1,6 +1,8 @@
 #include "storelink.h"
 
+#include "app/mdichild.h"
 #include "core/errors.h"
+#include "store/changes.h"
 #include "store/datafile.h"
 #include "store/settings.h"
 #include "store/tables.h"
@@ -26,12 +28,21 @@ int32_t TransitProjectID(int32_t id) { return Get(id).ProjectID; }
 std::string TransitName(int32_t id) { return Get(id).Name; }
 
 void LoadTransit(TTransit& transit, int32_t id) { LoadFromRecord(transit, id); }
-void SaveTransit(TTransit& transit, int32_t id) { SaveToRecord(transit, id); }
+void SaveTransit(TTransit& transit, int32_t id) {
+  // A transit deleted behind the editor's back is never written again.
+  if (!Find(id)) return;
+  SaveToRecord(transit, id);
+  NotifyAll(nkTransitChanged, id);
+  // The windows told may have changed the tables.
+  if (const TRecTransit* record = Find(id)) NotifyAll(nkProjectChanged, record->ProjectID);
+  TablesChanged();
+}
 
 void CopyTransit(int32_t id) {
   const int index = Transits.IndexOfID(id);
   if (index < 0) throw TError("Unknown TransitID!");
   ::CopyTransit(index);
+  TablesChanged();
 }
 
 void DeleteTransit(int32_t id) {
@@ -39,6 +50,7 @@ void DeleteTransit(int32_t id) {
   if (index < 0) return;
   Conduits.DeleteOfTransit(id);
   Transits.Delete(index);
+  TablesChanged();
 }
 
 bool TemplateSizes(int32_t id, TTemplateSizes& sizes) {
@@ -55,5 +67,6 @@ std::string CurrentUser() { return CurrentUserName; }
 bool AntiAliasing() { return Settings.AntiAliasing; }
 bool ShowGrid() { return Settings.ShowGrid; }
 bool FixedWindow() { return Settings.FixedWindow; }
+bool BlinkWarning() { return Settings.BlinkWarning; }
 
 }  // namespace editorstore

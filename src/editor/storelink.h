@@ -15,9 +15,12 @@ int32_t TransitProjectID(int32_t id);
 // The name stored in the transit record.
 std::string TransitName(int32_t id);
 void LoadTransit(TTransit& transit, int32_t id);
-// Writes the model into its transit record and conduit records.
+// Writes the model into its transit record and conduit records, tells the
+// open windows that the transit and its project changed, and has the data
+// file written soon. Nothing happens when the transit is gone.
 void SaveTransit(TTransit& transit, int32_t id);
-// Copies the stored transit with its conduits into a new record.
+// Copies the stored transit with its conduits into a new record. This and
+// the deletion below also have the data file written soon.
 void CopyTransit(int32_t id);
 // Removes the transit record (and conduit records of it, if any).
 void DeleteTransit(int32_t id);
@@ -32,5 +35,6 @@ std::string CurrentUser();
 bool AntiAliasing();
 bool ShowGrid();
 bool FixedWindow();
+bool BlinkWarning();
 
 }  // namespace editorstore

@@ -35,8 +35,9 @@ public:
   virtual TPoint PositionEditForm() = 0;
   // The identifier of the transit this window shows.
   virtual int32_t ViewID() const = 0;
-  // The group attached to the selected row of the conduit list, or null.
-  virtual TConduitGroup* SelectedConduitgroup() = 0;
+  // The selected row of the conduit list (the group's slot as the last
+  // refresh showed it), or -1 when no row is selected.
+  virtual int SelectedConduitgroup() = 0;
   virtual void ActivateTransitname() = 0;
   virtual void FillHarvantProducts(const TStringList& items) = 0;
   virtual void FillClasses(const TStringList& items) = 0;
@@ -84,5 +85,6 @@ public:
                                     double depth) = 0;
   // Areas in square micrometres.
   virtual void SetAreas(double available, double conduit, double conduitSleeve, double conduitSleeveSpare) = 0;
-  virtual void UpdateConduitlistItem(int index, TConduitGroup& group, bool selected) = 0;
+  // The row shows a copy of the group; the view never holds on to the model's groups.
+  virtual void UpdateConduitlistItem(int index, const TConduitGroup& group, bool selected) = 0;
 };

@@ -1,6 +1,5 @@
 #include "store/transitrecord.h"
 
-#include "app/mdichild.h"
 #include "store/tables.h"
 
 void LoadFromRecord(TTransit& t, int32_t transitId) {
@@ -73,12 +72,7 @@ void SaveToRecord(TTransit& t, int32_t transitId) {
     c->Amount = g.Amount;
     c->ConduitType = g.ConduitType;
   }
-  NotifyAll(nkTransitChanged, id);
-  // The record may have moved while the windows were told.
-  const int again = Transits.IndexOfID(transitId);
-  if (again < 0) return;
-  const int32_t projectId = Transits.Items(again)->ProjectID;
-  const int p = Projects.IndexOfID(projectId);
+  const int p = Projects.IndexOfID(r->ProjectID);
   if (p >= 0) {
     TRecProject* project = Projects.Items(p);
     if (project->Modified < t.Modified) {
@@ -86,5 +80,4 @@ void SaveToRecord(TTransit& t, int32_t transitId) {
       project->ModifiedBy = t.ModifiedBy;
     }
   }
-  NotifyAll(nkProjectChanged, projectId);
 }

@@ -10,8 +10,8 @@
 // record of the transit, in table order.
 void LoadFromRecord(TTransit& transit, int32_t transitId);
 
-// Writes the model's fields (not Created and CreatedBy) into the record,
-// replaces the transit's conduit records with one per group, then tells the
-// open windows the transit and its project changed; the project takes over
-// the transit's Modified stamp when that is later than its own.
+// Writes the model's fields (not Created and CreatedBy) into the record and
+// replaces the transit's conduit records with one per group; the project
+// takes over the transit's Modified stamp when that is later than its own.
+// Telling the open windows is the caller's business.
 void SaveToRecord(TTransit& transit, int32_t transitId);

@@ -81,7 +81,7 @@ public:
   std::unique_ptr<TPresenterTransitDetail> Presenter;
   TBitmap Image;
   const TColour AreaColour = 0xF0F0F0;
-  std::vector<TConduitGroup*> Rows;
+  std::vector<TConduitGroup> Rows;  // what each row shows
   int Selected = -1;
   bool Closed = false;
   std::deque<TModalResult> Answers;       // to the message boxes; mrNo when they run out
@@ -115,11 +115,11 @@ public:
     const TTyping typing = Dialogs.front();
     Dialogs.pop_front();
     const TConduitGroup saved = p.EditedConduitGroup();
-    p.EditedConduitGroup().OuterDiameter = typing.Diameter * LengthUnitFactor();
+    p.SetEditedConduitGroup(typing.Diameter * LengthUnitFactor(), saved.Amount);
     p.Refresh(true, true, false);
-    p.EditedConduitGroup().Amount = typing.Amount;
+    p.SetEditedConduitGroup(p.EditedConduitGroup().OuterDiameter, typing.Amount);
     p.Refresh(true, true, false);
-    if (typing.Result == mrCancel) p.EditedConduitGroup() = saved;
+    if (typing.Result == mrCancel) p.SetEditedConduitGroup(saved.OuterDiameter, saved.Amount);
     p.Refresh(true, false, false);
     return typing.Result;
   }
@@ -131,9 +131,9 @@ public:
   TBitmap& ImageCanvas() override { Rec("ImageCanvas"); return Image; }
   TPoint PositionEditForm() override { Rec("PositionEditForm"); return TPoint{120, 340}; }
   int32_t ViewID() const override { return TfrmMDIchild::ViewID; }
-  TConduitGroup* SelectedConduitgroup() override {
+  int SelectedConduitgroup() override {
     Rec("SelectedConduitgroup");
-    return Selected >= 0 && Selected < static_cast<int>(Rows.size()) ? Rows[Selected] : nullptr;
+    return Selected >= 0 && Selected < static_cast<int>(Rows.size()) ? Selected : -1;
   }
   void ActivateTransitname() override { Rec("ActivateTransitname"); }
   void FillHarvantProducts(const TStringList& items) override { Rec("FillHarvantProducts", items); }
@@ -179,7 +179,7 @@ public:
   void SetConduitlistLength(int count) override {
     Rec("SetConduitlistLength", count);
     Selected = -1;
-    Rows.assign(count, nullptr);
+    Rows.resize(count);
   }
   void ShowConduitlistStats(int64_t n, int groups) override { Rec("ShowConduitlistStats", n, groups); }
   void SetSparePerc(bool on, bool tpl, double spare) override { Rec("SetSparePerc", on, tpl, spare); }
@@ -192,9 +192,9 @@ public:
     Rec("SetTransitDimensions", inProject, w, h, r, depth);
   }
   void SetAreas(double all, double c, double s, double spare) override { Rec("SetAreas", all, c, s, spare); }
-  void UpdateConduitlistItem(int index, TConduitGroup& group, bool selected) override {
+  void UpdateConduitlistItem(int index, const TConduitGroup& group, bool selected) override {
     Rec("UpdateConduitlistItem", index, group.Amount, FormatLength(group.OuterDiameter), selected);
-    Rows.at(index) = &group;
+    Rows.at(index) = group;
     if (selected) Selected = index;
   }
 

@@ -5,6 +5,7 @@
 #include "editor/advice.h"
 #include "editor/editor_fixture.h"
 #include "editor/resize.h"
+#include "store/changes.h"
 
 namespace {
 
@@ -284,9 +285,11 @@ TEST_F(EditorTest, EditingAGroupFollowsItThroughTheSortingAndMerges) {
   EXPECT_EQ(V().Last("ShowConduitlistStats"), "ShowConduitlistStats(8,1)");
   EXPECT_EQ(P().HistoryIndex(), 2);
 
+  EXPECT_EQ(V().Last("UpdateConduitlistItem"), "UpdateConduitlistItem(0,8,30.00,1)");  // the merged row
+
   V().Dialogs = {{44, 2, mrCancel}};  // values put back, nothing recorded
   P().EditConduitAndRefresh(0);
-  EXPECT_EQ(V().Last("UpdateConduitlistItem"), "UpdateConduitlistItem(0,8,30.00,0)");
+  EXPECT_EQ(V().Last("UpdateConduitlistItem"), "UpdateConduitlistItem(0,8,30.00,1)");
   EXPECT_EQ(P().HistoryIndex(), 2);
 }
 
@@ -480,4 +483,33 @@ TEST_F(EditorTest, ResizeOfASinglePipeIsTheSmallestThatHoldsIt) {
   smaller.CornerRadius *= g;
   smaller.Validate();
   EXPECT_TRUE(NeedsGrow(smaller));
+}
+
+TEST_F(EditorTest, SavingTellsTheWindowsAndHasTheDataFileWritten) {
+  int changes = 0;
+  SetTablesChangedListener([&] { ++changes; });
+  const int32_t id = StoreTransit(CableTransit(), "A", 7);
+  Open(id);
+  TNotificationRecorder lists;
+  P().SetDepth(false, 230);
+  P().Save();
+  EXPECT_EQ(lists.Seen, (Names{"5:" + Arg(id), "2:7"}));
+  EXPECT_EQ(changes, 1);
+  V().NameAnswer = "B";
+  P().SaveAs();  // the copy, then the save
+  EXPECT_EQ(changes, 3);
+
+  // A transit deleted behind the editor's back is never written again.
+  lists.Seen.clear();
+  Conduits.DeleteOfTransit(id);
+  Transits.Delete(Transits.IndexOfID(id));
+  P().SetDepth(false, 240);
+  V().Answers = {mrYes};
+  V().Clear();
+  EXPECT_TRUE(P().AskSaveOnClose());  // nothing asked
+  EXPECT_EQ(V().Calls, Names{"ForceCloseForm()"});
+  EXPECT_EQ(Transits.IndexOfID(id), -1);
+  EXPECT_TRUE(lists.Seen.empty());
+  EXPECT_EQ(changes, 3);
+  SetTablesChangedListener({});
 }

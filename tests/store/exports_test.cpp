@@ -131,20 +131,17 @@ TEST_F(Exports, TransitModelExchange) {
   EXPECT_EQ(std::tuple(added->OuterDiameter, added->Amount), std::tuple(50000, 0));
   EXPECT_EQ(Conduits.Count(), 5);
   EXPECT_EQ(std::tuple(Projects.Items(p)->Modified, Projects.Items(p)->ModifiedBy), std::tuple(200, "editor"));
-  const std::vector<std::pair<int, int32_t>> told = {{nkTransitChanged, tid}, {nkProjectChanged, pid}};
-  EXPECT_EQ(recorder.Calls, told);
+  EXPECT_TRUE(recorder.Calls.empty());  // the store tells no windows; its caller does
 
   // An earlier stamp does not move the project back.
   std::tie(m.Modified, m.ModifiedBy) = std::tuple(150, "late");
-  recorder.Calls.clear();
   SaveToRecord(m, tid);
   EXPECT_EQ(std::tuple(Projects.Items(p)->Modified, Projects.Items(p)->ModifiedBy), std::tuple(200, "editor"));
-  EXPECT_EQ(recorder.Calls, told);
   TTransit back;
   LoadFromRecord(back, tid);
   EXPECT_EQ(std::tuple(back.ConduitGroupCount(), back.Modified), std::tuple(3, 150));
 
-  recorder.Calls.clear();
   SaveToRecord(m, 4242);
+  EXPECT_EQ(Conduits.IndexesOfTransit(tid).size(), 3u);
   EXPECT_TRUE(recorder.Calls.empty());
 }
