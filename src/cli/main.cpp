@@ -15,9 +15,10 @@ void Usage(std::ostream& out) {
          "  dump FILE                      print a data, configuration or export file as JSON\n"
          "  draw FILE -o OUT.png [--size WxH] [--smooth] [--no-grid] [--unit mm|inch] [--wmf OUT.wmf]\n"
          "                                 draw a transit as the editor shows it, optionally its report metafile\n"
-         "  report FILE -o OUT.rtf [--project NAME] [--transit NAME]... [--images none|small|medium|large]\n"
+         "  report FILE -o OUT.rtf|OUT.pdf [--project NAME] [--transit NAME]... [--images none|small|medium|large]\n"
          "         [--contents totals|transits|both] [--unit mm|inch] [--config FILE.ini]\n"
-         "                                 write the RTF material report of a project (.tbs, .hpf) or transit (.htf)\n";
+         "                                 write the RTF material report of a project (.tbs, .hpf) or transit (.htf),\n"
+         "                                 or its pages as PDF (chosen by the extension)\n";
 }
 }  // namespace
 

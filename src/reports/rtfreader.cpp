@@ -188,7 +188,10 @@ private:
 
   void EndParagraph(bool mark) {
     if (!mark && Current.Runs.empty()) return;
-    if (!Stack.empty()) Current.Format = S().Para;
+    if (!Stack.empty()) {
+      Current.Format = S().Para;
+      Current.MarkFormat = S().Char;
+    }
     Doc.Paragraphs.push_back(std::move(Current));
     Current = {};
   }

@@ -53,6 +53,7 @@ struct TRtfRun {
 struct TRtfParagraph {
   TRtfParagraphFormat Format;
   bool PageBreakBefore = false;
+  TRtfCharFormat MarkFormat;  // the formatting at the paragraph's end (an empty line's height)
   std::vector<TRtfRun> Runs;
   // The text: runs joined, a tab as '\t', a line break as '\n', a picture as
   // U+FFFC.
