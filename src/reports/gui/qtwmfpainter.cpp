@@ -76,10 +76,34 @@ void TQtWmfPainter::Arc(TArcKind kind, double l, double t, double r, double b, T
   }
 }
 
+// A line addresses pixel cells, as on a bitmap: an upright or level line
+// covers the cells from end to end, both included, in a band of the pen
+// width round the cells it runs through (the extra cell of an even width to
+// the right or below), snapped to whole pixels. A slanted line is
+// centred on the cells.
 void TQtWmfPainter::Line(TWmfPoint from, TWmfPoint to, const TWmfPen& pen) {
   if (pen.Null) return;
+  const QTransform t = P.worldTransform();  // snapped to the painter's logical pixels
+  const bool upright = t.m12() == 0 && t.m21() == 0 && t.m11() != 0 && t.m22() != 0;
+  if (upright && (from.X == to.X || from.Y == to.Y)) {
+    const QPointF a = t.map(Point(from)), b = t.map(Point(to));
+    const bool level = from.Y == to.Y;
+    const double scale = std::abs(level ? t.m22() : t.m11());
+    const double n = std::max(1.0, std::round(pen.Width * scale));
+    const double across = std::floor(level ? a.y() : a.x()) - std::floor((n - 1) / 2);
+    const double start = std::floor(level ? std::min(a.x(), b.x()) : std::min(a.y(), b.y()));
+    const double end = std::floor(level ? std::max(a.x(), b.x()) : std::max(a.y(), b.y())) + 1;
+    const QRectF band = level ? QRectF(start, across, end - start, n) : QRectF(across, start, n, end - start);
+    P.save();
+    P.setTransform(QTransform());
+    P.setRenderHint(QPainter::Antialiasing, false);
+    P.fillRect(band, Colour(pen.Colour));
+    P.restore();
+    return;
+  }
   UsePen(pen);
-  P.drawLine(Point(from), Point(to));
+  const double dx = upright ? 0.5 / t.m11() : 0, dy = upright ? 0.5 / t.m22() : 0;
+  P.drawLine(Point(from) + QPointF(dx, dy), Point(to) + QPointF(dx, dy));
 }
 
 void TQtWmfPainter::Polyline(const std::vector<TWmfPoint>& points, const TWmfPen& pen) {
@@ -87,7 +111,7 @@ void TQtWmfPainter::Polyline(const std::vector<TWmfPoint>& points, const TWmfPen
   UsePen(pen);
   QPolygonF polygon;
   for (const TWmfPoint& p : points) polygon << Point(p);
-  P.drawPolyline(polygon);
+  P.drawPolyline(polygon);  // a word processor's outlines: no cell rules
 }
 
 void TQtWmfPainter::Polygons(const std::vector<std::vector<TWmfPoint>>& polygons, bool winding, const TWmfPen& pen,

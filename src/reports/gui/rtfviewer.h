@@ -68,6 +68,8 @@ public:
   void SavePdf();
   void Print();
   void PrintPreview();
+  // Sets up a printer for the report: job "RTF output", its paper, full page.
+  void SetUpPrinter(QPrinter& printer) const;
   // Renders the pages onto a printer already set up. False on failure.
   bool PrintTo(QPrinter& printer) const;
   void SaveTo(const QString& path);
@@ -82,7 +84,6 @@ public:
 
 private:
   void ApplyZoom();
-  void SetUpPrinter(QPrinter& printer) const;
 
   QToolBar* Tools = nullptr;
   QAction *actSave = nullptr, *actPrint = nullptr, *actPreview = nullptr, *actZoomIn = nullptr,
