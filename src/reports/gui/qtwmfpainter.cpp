@@ -138,6 +138,8 @@ void TQtWmfPainter::SetClip(bool clip, double l, double t, double r, double b) {
 
 void PaintWmf(QPainter& painter, const TWmfFile& file, const QRectF& box) {
   painter.save();
+  // Nothing outside the picture, as on a bitmap of its size.
+  painter.setClipRect(box, Qt::IntersectClip);
   painter.translate(box.topLeft());
   if (file.Records.empty()) {
     painter.setPen(QPen(Qt::gray, 0));

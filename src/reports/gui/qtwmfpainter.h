@@ -38,5 +38,5 @@ private:
 
 // Plays a metafile (bytes without placeable header, as an RTF picture holds
 // them, or with one) into the box; a picture that cannot be read is drawn
-// as a grey frame. The file is read leniently.
+// as a grey frame. Drawing is clipped to the box.
 void PaintWmf(QPainter& painter, const TWmfFile& file, const QRectF& box);
