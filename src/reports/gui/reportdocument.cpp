@@ -174,7 +174,7 @@ QPageLayout TReportDocument::PageLayout() const {
 
 int TReportDocument::PageCount() const { return Doc->pageCount(); }
 
-void TReportDocument::PaintPage(QPainter& painter, int page, const QRectF& clip) const {
+void TReportDocument::PaintPage(QPainter& painter, int page, const QRectF& clip, const QTextCursor* selection) const {
   const QSizeF size = PageSize();
   const QRectF area = clip.intersected(QRectF(QPointF(0, 0), size));
   if (area.isEmpty()) return;
@@ -184,6 +184,13 @@ void TReportDocument::PaintPage(QPainter& painter, int page, const QRectF& clip)
   QAbstractTextDocumentLayout::PaintContext context;
   context.clip = area.translated(0, page * size.height());
   context.palette.setColor(QPalette::Text, Qt::black);
+  if (selection && selection->hasSelection()) {
+    QAbstractTextDocumentLayout::Selection highlight;
+    highlight.cursor = *selection;
+    highlight.format.setBackground(QColor(51, 153, 255));
+    highlight.format.setForeground(Qt::white);
+    context.selections.append(highlight);
+  }
   Doc->documentLayout()->draw(&painter, context);
   painter.restore();
 }

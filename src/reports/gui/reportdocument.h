@@ -9,6 +9,7 @@
 
 class QPainter;
 class QPagedPaintDevice;
+class QTextCursor;
 class QTextDocument;
 class QRectF;
 
@@ -33,8 +34,9 @@ public:
   int PageCount() const;
 
   // Paints the page (from 0) with its top left corner at the painter's
-  // origin, in document units, as far as it lies in clip (page coordinates).
-  void PaintPage(QPainter& painter, int page, const QRectF& clip) const;
+  // origin, in document units, as far as it lies in clip (page coordinates);
+  // a selection is shown highlighted.
+  void PaintPage(QPainter& painter, int page, const QRectF& clip, const QTextCursor* selection = nullptr) const;
   // Paints pages first..last (from 1; 0 for the last page) onto a printer or
   // PDF writer, each scaled to fit its paper. Returns false when the device
   // could not be painted on.

@@ -1,7 +1,12 @@
 #include "reports/gui/rtfviewer.h"
 
 #include <QAction>
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QFileDialog>
 #include <QMenu>
 #include <QPaintEvent>
@@ -15,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/gui/qtext.h"
@@ -38,6 +44,7 @@ TReportPageView::TReportPageView(QWidget* parent) : QAbstractScrollArea(parent) 
 
 void TReportPageView::SetDocument(const TReportDocument* document) {
   Document = document;
+  Selection = QTextCursor();
   UpdateScrollBars();
   verticalScrollBar()->setValue(0);
   horizontalScrollBar()->setValue(0);
@@ -117,9 +124,61 @@ void TReportPageView::paintEvent(QPaintEvent* event) {
     painter.save();
     painter.translate(onScreen.topLeft());
     painter.scale(Factor, Factor);
-    Document->PaintPage(painter, i, QRectF((part.topLeft() - rect.topLeft()) / Factor, part.size() / Factor));
+    Document->PaintPage(painter, i, QRectF((part.topLeft() - rect.topLeft()) / Factor, part.size() / Factor),
+                        &Selection);
     painter.restore();
   }
+}
+
+int TReportPageView::PositionAt(const QPointF& point) const {
+  if (!Document) return -1;
+  const QPointF content = point + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+  const QSizeF page = Document->PageSize();
+  const int index = std::clamp(int((content.y() - kGap) / (page.height() * Factor + kGap)), 0,
+                               std::max(0, Document->PageCount() - 1));
+  const QPointF onPage = (content - PageRect(index).topLeft()) / Factor;
+  return Document->Document()->documentLayout()->hitTest(onPage + QPointF(0, index * page.height()), Qt::FuzzyHit);
+}
+
+void TReportPageView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !Document) return QAbstractScrollArea::mousePressEvent(event);
+  const int at = PositionAt(event->position());
+  Selection = QTextCursor(Document->Document());
+  if (at >= 0) Selection.setPosition(at);
+  viewport()->update();
+}
+
+void TReportPageView::mouseMoveEvent(QMouseEvent* event) {
+  if (!(event->buttons() & Qt::LeftButton) || Selection.isNull()) return QAbstractScrollArea::mouseMoveEvent(event);
+  const int at = PositionAt(event->position());
+  if (at >= 0) Selection.setPosition(at, QTextCursor::KeepAnchor);
+  viewport()->update();
+}
+
+void TReportPageView::SelectAll() {
+  if (!Document) return;
+  Selection = QTextCursor(Document->Document());
+  Selection.select(QTextCursor::Document);
+  viewport()->update();
+}
+
+QString TReportPageView::SelectedText() const {
+  QString text = Selection.isNull() ? QString() : Selection.selectedText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+  text.remove(QChar::ObjectReplacementCharacter);
+  return text;
+}
+
+void TReportPageView::Copy() const {
+  const QString text = SelectedText();
+  if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+}
+
+void TReportPageView::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) return Copy();
+  if (event->matches(QKeySequence::SelectAll)) return SelectAll();
+  QAbstractScrollArea::keyPressEvent(event);
 }
 
 TfrmRTFviewer::TfrmRTFviewer(QWidget* parent) : QWidget(parent) {

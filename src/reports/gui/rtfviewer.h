@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractScrollArea>
+#include <QTextCursor>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -23,6 +24,12 @@ public:
   double Zoom() const { return Factor; }
   // A page's rectangle in the content (before scrolling), in pixels.
   QRectF PageRect(int page) const;
+  // The text position under a point of the viewport, or -1.
+  int PositionAt(const QPointF& point) const;
+  // Text chosen with the mouse (or all of it) is copied as plain text.
+  void SelectAll();
+  QString SelectedText() const;
+  void Copy() const;
 
 signals:
   void ZoomWheel(int steps);
@@ -31,6 +38,9 @@ protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   void UpdateScrollBars();
@@ -38,6 +48,7 @@ private:
 
   const TReportDocument* Document = nullptr;
   double Factor = 1;
+  QTextCursor Selection;
 };
 
 // The program's RTF viewer: shows, zooms, prints and saves a report, and

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QPainter>
 #include <QPrintDialog>
@@ -330,6 +331,32 @@ TEST_F(ReportWindows, WordProcessorRtfWithItsMetafile) {
   const QImage zoomed = PageImage(report, 0, 6.19);
   EXPECT_GT(zoomed.width(), 4900);
   guitest::SaveScreenshot(viewer, QStringLiteral("rtfviewer_word_processor"));
+}
+
+// Read-only, but its text can be chosen with the mouse and copied.
+TEST_F(ReportWindows, TextIsChosenAndCopied) {
+  TfrmRTFviewer* viewer = Viewer();
+  viewer->LoadReport(ReportOf(kReports[0]));
+  guitest::ProcessEvents();
+  TReportPageView* view = viewer->View();
+  const int scroll = view->horizontalScrollBar()->value();
+  // The first line, from the left margin (1800 twips) to far right of its end.
+  const QPointF lineStart = view->PageRect(0).topLeft() + QPointF(1800 / 15.0 + 1 - scroll, 1440 / 15.0 + 5);
+  auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &event);
+  };
+  mouse(QEvent::MouseButtonPress, lineStart, Qt::LeftButton);
+  mouse(QEvent::MouseMove, lineStart + QPointF(400, 0), Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, lineStart + QPointF(400, 0), Qt::NoButton);
+  EXPECT_EQ(view->SelectedText(), QStringLiteral("Trellane Software"));
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+  const QString copied = QGuiApplication::clipboard()->text();
+  EXPECT_TRUE(copied.startsWith(QStringLiteral("Trellane Software\nZwolle\n"))) << S(copied.left(40));
+  EXPECT_NE(copied.indexOf(QStringLiteral("Project name:\tDeck {3}")), -1);
+  EXPECT_EQ(viewer->ReportBytes(), ReportOf(kReports[0])) << "nothing changed";
 }
 
 TEST_F(ReportWindows, ViewerScreenshot) {
