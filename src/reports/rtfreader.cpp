@@ -51,6 +51,7 @@ struct TState {
   int UnicodeSkip = 1;  // \uc
   bool Star = false;    // the group began with \*
   bool ShapePicture = false;  // inside \shppict
+  bool PlainPicture = false;  // inside \nonshppict
 };
 
 // Destinations whose content is not shown.
@@ -119,7 +120,7 @@ private:
       return;
     }
     const TState ended = S();
-    if (ended.Destination == dPicture) FinishPicture(ended.ShapePicture);
+    if (ended.Destination == dPicture) FinishPicture(ended.ShapePicture, ended.PlainPicture);
     if (ended.Destination == dFontTable) FinishFont();
     Stack.pop_back();
     if (Stack.empty()) Done = true;
@@ -211,15 +212,34 @@ private:
     FontCharset = 0;
   }
 
-  void FinishPicture(bool shape) {
+  // A word processor writes a picture twice: for readers of shapes
+  // (\shppict) and for the others (\nonshppict). The shape's is shown, but a
+  // metafile beside a bitmap is taken instead, for it stays sharp.
+  void FinishPicture(bool shape, bool plain) {
     const TRtfPictureKind kind = Picture.Kind;
-    Doc.Pictures.push_back(std::move(Picture));
-    Picture = {};
     HalfByte = -1;
     const bool usable = kind == rpkWmf || kind == rpkPng || kind == rpkJpeg;
-    if (shape) ShapePictureShown = usable;
+    const bool inText = Stack.size() >= 2 && Stack[Stack.size() - 2].Destination == dText;
+    if (plain && ShapePictureShown) {
+      const bool better = kind == rpkWmf && ShapeKind != rpkWmf && ShapeRun < Current.Runs.size() &&
+                          Current.Runs[ShapeRun].Kind == TRtfRun::rkPicture;
+      if (better) {
+        Doc.Pictures.push_back(std::move(Picture));
+        Current.Runs[ShapeRun].Picture = static_cast<int>(Doc.Pictures.size()) - 1;
+      }
+      Picture = {};
+      ShapePictureShown = false;
+      return;
+    }
+    Doc.Pictures.push_back(std::move(Picture));
+    Picture = {};
+    if (shape) {
+      ShapePictureShown = usable && inText;
+      ShapeKind = kind;
+      ShapeRun = Current.Runs.size();
+    }
     // The picture stands in the text of the group around it.
-    if (Stack.size() >= 2 && Stack[Stack.size() - 2].Destination == dText) {
+    if (inText) {
       AddRun(TRtfRun::rkPicture, static_cast<int>(Doc.Pictures.size()) - 1);
       Current.Runs.back().Format = Stack[Stack.size() - 2].Char;
     }
@@ -358,7 +378,7 @@ private:
       return;
     }
     if (w == "nonshppict") {
-      if (ShapePictureShown) s.Destination = dSkip;
+      s.PlainPicture = true;
       return;
     }
     if (IsSkippedDestination(w)) {
@@ -481,7 +501,9 @@ private:
   // Picture being read.
   TRtfPicture Picture;
   int HalfByte = -1;
-  bool ShapePictureShown = false;
+  bool ShapePictureShown = false;  // the last shape picture is shown
+  TRtfPictureKind ShapeKind = rpkOther;
+  size_t ShapeRun = 0;  // its run in the current paragraph
 };
 
 }  // namespace

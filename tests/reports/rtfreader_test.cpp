@@ -106,7 +106,8 @@ TEST(RtfReader, PictureGroupsOfOursAndOfAWordProcessor) {
   EXPECT_EQ(ours.Paragraphs[1].MarkFormat.HalfPoints, 16);
 
   // A word processor writes a picture twice: for readers of shapes and for
-  // the others. The first one it can show is taken; a scale and binary data.
+  // the others. The shape's is taken when it can be shown, but a metafile
+  // rather than a bitmap; a scale and binary data.
   std::string hex;
   for (unsigned char c : metafile) {
     static const char d[] = "0123456789abcdef";
@@ -117,8 +118,9 @@ TEST(RtfReader, PictureGroupsOfOursAndOfAWordProcessor) {
       "{\\*\\shppict{\\pict{\\*\\picprop{\\sp{\\sn x}}}\\picscalex50\\picscaley200\\picw423\\pich282\\picwgoal120"
       "\\pichgoal80\\wmetafile8 " + hex + "}}{\\nonshppict{\\pict\\wmetafile8 00}}"
       "{\\*\\shppict{\\pict\\emfblip 0102}}{\\nonshppict{\\pict\\wmetafile8\\bin4 " +
-      std::string("\x01\x00\x09\x00", 4) + "}}"));
-  ASSERT_EQ(theirs.Pictures.size(), 3u);
+      std::string("\x01\x00\x09\x00", 4) + "}}" +
+      "{\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 " + hex + "}}"));
+  ASSERT_EQ(theirs.Pictures.size(), 5u);
   EXPECT_EQ(theirs.Pictures[0].Data, metafile);
   EXPECT_DOUBLE_EQ(theirs.Pictures[0].WidthTwips(), 60);
   EXPECT_DOUBLE_EQ(theirs.Pictures[0].HeightTwips(), 160);
@@ -126,9 +128,13 @@ TEST(RtfReader, PictureGroupsOfOursAndOfAWordProcessor) {
   EXPECT_EQ(theirs.Pictures[2].Data, std::string("\x01\x00\x09\x00", 4));
   ASSERT_EQ(theirs.Paragraphs.size(), 1u);
   const auto& runs = theirs.Paragraphs[0].Runs;
-  ASSERT_EQ(runs.size(), 3u);  // both shape pictures, and the plain one beside the metafile we cannot show
+  // Both first shape pictures, the plain one beside the metafile we cannot
+  // show, and for the bitmap its plain metafile, which stays sharp.
+  ASSERT_EQ(runs.size(), 4u);
   EXPECT_EQ(runs[0].Picture, 0);
   EXPECT_EQ(runs[2].Picture, 2);
+  EXPECT_EQ(runs[3].Picture, 4);
+  EXPECT_EQ(theirs.Pictures[4].Kind, rpkWmf);
 }
 
 TEST(RtfReader, ProjectReportParagraphs) {
