@@ -178,6 +178,10 @@ void TReportPageView::Copy() const {
 void TReportPageView::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Copy)) return Copy();
   if (event->matches(QKeySequence::SelectAll)) return SelectAll();
+  if (event->key() == Qt::Key_Home || event->matches(QKeySequence::MoveToStartOfDocument))
+    return verticalScrollBar()->setValue(0);
+  if (event->key() == Qt::Key_End || event->matches(QKeySequence::MoveToEndOfDocument))
+    return verticalScrollBar()->setValue(verticalScrollBar()->maximum());
   QAbstractScrollArea::keyPressEvent(event);
 }
 

@@ -248,6 +248,14 @@ TEST_F(ReportWindows, ZoomStepsAndReuse) {
   viewer->View()->setFocus();
   QTest::keyClick(viewer->View(), Qt::Key_Plus, Qt::ControlModifier);
   EXPECT_EQ(viewer->ZoomStep(), 1);
+  // End and Home run to the last page and back; Page Down moves a screen.
+  QScrollBar* bar = viewer->View()->verticalScrollBar();
+  QTest::keyClick(viewer->View(), Qt::Key_End);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  QTest::keyClick(viewer->View(), Qt::Key_Home);
+  EXPECT_EQ(bar->value(), 0);
+  QTest::keyClick(viewer->View(), Qt::Key_PageDown);
+  EXPECT_GT(bar->value(), 0);
 }
 
 TEST_F(ReportWindows, SaveGivesTheSameBytesAndPdfAndPrintWritePages) {
