@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -276,9 +277,18 @@ TEST_F(ReportWindows, SaveGivesTheSameBytesAndPdfAndPrintWritePages) {
   EXPECT_EQ(asked, QStringLiteral("PDF (*.pdf)|pdf"));
   EXPECT_EQ(PdfPages(Path("saved.pdf")), pages);
   EXPECT_NE(PdfText(Path("saved.pdf")).find("Material list for transit 'Main {Deck 3}'"), std::string::npos);
-  // A cancelled choice writes nothing.
+  // A cancelled choice writes nothing; a folder that is not there is told.
   viewer->ChooseSaveFile = [](const QString&, const QString&, const QString&) { return QString(); };
   guitest::Child<QAction>(viewer, "actSave")->trigger();
+  viewer->ChooseSaveFile = [&](const QString&, const QString&, const QString& suffix) {
+    return Dir.filePath(QStringLiteral("missing/report.") + suffix);
+  };
+  for (const char* action : {"actSave", "actSavePdf"}) {
+    guitest::ModalAnswer told([](QWidget* box) { guitest::ClickMessageBoxButton(box, QMessageBox::Ok); });
+    guitest::Child<QAction>(viewer, action)->trigger();
+    EXPECT_TRUE(told.Text().startsWith(QStringLiteral("Error saving the report:"))) << action << S(told.Text());
+  }
+  EXPECT_FALSE(QDir(Dir.filePath(QStringLiteral("missing"))).exists());
 
   // Printing to a PDF file: the job's name, the report's paper, every page.
   QPrinter printer(QPrinter::HighResolution);
