@@ -1,5 +1,6 @@
 // trellane-cli report FILE -o OUT.rtf: the RTF material report of a project
-// (data file or project export) or of one transit (transit export).
+// (data file or project export) or of one transit (transit export); with
+// -o OUT.pdf its pages as PDF, laid out as the viewer shows them.
 #include <algorithm>
 #include <fstream>
 #include <iostream>
@@ -16,6 +17,10 @@
 #include "store/settings.h"
 #include "store/transitrecord.h"
 
+#if TRELLANE_HAVE_REPORTS_GUI
+#include "reports/gui/reportpdf.h"
+#endif
+
 namespace {
 
 struct TReportArgs {
@@ -28,7 +33,7 @@ struct TReportArgs {
 };
 
 const char* const kUsage =
-    "usage: trellane-cli report FILE -o OUT.rtf [--project NAME] [--transit NAME]... "
+    "usage: trellane-cli report FILE -o OUT.rtf|OUT.pdf [--project NAME] [--transit NAME]... "
     "[--images none|small|medium|large] [--contents totals|transits|both] [--unit mm|inch] [--config FILE.ini]";
 
 TReportArgs ParseArgs(const TArgs& args) {
@@ -72,6 +77,10 @@ TReportArgs ParseArgs(const TArgs& args) {
   }
   if (r.File.empty()) throw TError(std::string("no FILE given; ") + kUsage);
   if (r.Output.empty()) throw TError(std::string("no output file given (-o OUT.rtf); ") + kUsage);
+#if !TRELLANE_HAVE_REPORTS_GUI
+  if (FileExtension(r.Output) == ".pdf")
+    throw TError("this trellane-cli was built without the desktop libraries and cannot write PDF; write .rtf");
+#endif
   return r;
 }
 
@@ -166,6 +175,12 @@ int RunReport(const TArgs& args) {
   } else {
     throw TError("unknown file kind '" + r.File + "': expected .tbs, .hpf or .htf");
   }
+#if TRELLANE_HAVE_REPORTS_GUI
+  if (FileExtension(r.Output) == ".pdf") {
+    WriteReportPdfFile(report, r.Output);
+    return ExitOk;
+  }
+#endif
   WriteOutput(r.Output, report);
   return ExitOk;
 }

@@ -12,7 +12,7 @@
 #include "core/draw/png.h"
 #include "core/errors.h"
 #include "core/units.h"
-#include "draw/wmf_reader.h"
+#include "reports/wmfplayer.h"
 #include "editor/advice.h"
 
 namespace {
@@ -233,7 +233,8 @@ TEST(Pictures, StoredFilesAndReportPlayback) {
       dc.MoveTo(0, 0);
       for (auto [x, y] : {std::pair{w - 10, 0}, {w - 10, h - 10}, {0, h - 10}, {0, 0}}) dc.LineTo(x, y);
       played.Fill(0xFFFFFF);
-      PlayWmf(ReadWmf(image->Metafile()), pc, w, h);
+      TCanvasWmfPainter painter(pc);
+      PlayWmf(ReadWmf(image->Metafile()), painter, w, h, true);
       EXPECT_TRUE(direct == played) << c.Name << " grid " << grid;
     }
   }

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/draw/rtfimage.h"
-#include "draw/wmf_reader.h"
+#include "reports/wmfplayer.h"
 
 TEST(Metafile, RecordsEveryCallInOrder) {
   TWmfCanvas c(300, 200);

@@ -1,0 +1,17 @@
+#include "reports/gui/reportwindows.h"
+
+#include "app/gui/host.h"
+#include "reports/gui/reportdialogs.h"
+#include "reports/gui/rtfviewer.h"
+
+void RegisterReportWindows() {
+  RegisterChildWindow("TfrmRTFviewer", [] { return new TfrmRTFviewer; });
+  WindowHooks().ShowTransitReport = [](const TTransit& transit) {
+    TfrmTransitReport dialog(transit, nullptr);
+    dialog.exec();
+  };
+  WindowHooks().ShowProjectReport = [](int32_t projectId) {
+    TfrmProjectReport dialog(projectId, nullptr);
+    dialog.exec();
+  };
+}
