@@ -1,6 +1,7 @@
 #include "programwindows.h"
 
 #include "editor/gui/editorwindows.h"
+#include "reports/gui/reportwindows.h"
 
 #ifdef TRELLANE_HAS_UPDATE
 #include "updatewindows.h"
@@ -8,6 +9,7 @@
 
 void RegisterProgramWindows() {
   RegisterEditorWindows();
+  RegisterReportWindows();
 #ifdef TRELLANE_HAS_UPDATE
   RegisterUpdateWindows();
 #endif
