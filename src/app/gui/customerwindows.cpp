@@ -19,7 +19,6 @@ TfrmCustomerList::TfrmCustomerList() : TListWindow(lkCustomers, QStringLiteral("
   setMinimumSize(250, 250);
   AddImageButtons([this] { AddCustomer(); }, [this] { DeleteCustomer(); });
   Buttons->addStretch();
-  resize(270, 360);
 }
 
 void TfrmCustomerList::Init(int32_t) {

@@ -1,6 +1,7 @@
 #include "listwindow.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QCollator>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -212,6 +214,15 @@ void TListWindow::ChooseColumns() {
   if (chooser.exec() != QDialog::Accepted) return;
   SetShownColumnsInLayout(*text, chooser.Result());
   ApplyColumnLayout();
+}
+
+QSize TListWindow::sizeHint() const {
+  int columns = 0;
+  for (int i = 0; i < int(Model->Columns().size()); ++i)
+    if (!List->header()->isSectionHidden(i)) columns += List->header()->sectionSize(i);
+  const int frame = 2 * List->frameWidth() + List->verticalScrollBar()->sizeHint().width() + 16 + 4;
+  const int buttons = Buttons->sizeHint().width() + 16;
+  return QSize(std::clamp(std::max(columns + frame, buttons), minimumWidth(), 1000), std::max(360, minimumHeight()));
 }
 
 void TListWindow::closeEvent(QCloseEvent* event) {

@@ -50,6 +50,8 @@ public:
   void ChooseColumns();
   void ApplyColumnLayout();
   void StoreColumnWidths();
+  // Wide enough for the shown columns (within reason).
+  QSize sizeHint() const override;
 
   TListKind Kind;
   int SortColumn = 0;

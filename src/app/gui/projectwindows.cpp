@@ -49,7 +49,6 @@ TfrmProjectList::TfrmProjectList() : TListWindow(lkProjects, QStringLiteral("Tfr
   AddButton("btnImport", QStringLiteral("Import from file"), [this] { ImportProject(); });
   Buttons->addStretch();
   AddButton("btnChooseColumns", QStringLiteral("Choose columns"), [this] { ChooseColumns(); });
-  resize(600, 400);
 }
 
 void TfrmProjectList::Init(int32_t) {

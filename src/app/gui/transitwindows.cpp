@@ -17,7 +17,7 @@
 namespace {
 const QString TransitFilter = QStringLiteral("Transit files (*.htf)");
 
-// An action on a selected transit, with its editor opened first.
+// Opens the transit's editor, or brings the open one to the front.
 QWidget* OpenEditor(int32_t transitId) { return MdiHost() ? MdiHost()->ShowTransitDetail(transitId) : nullptr; }
 }  // namespace
 
@@ -33,7 +33,6 @@ TfrmTransitList::TfrmTransitList() : TListWindow(lkTransits, QStringLiteral("Tfr
   AddButton("btnProjectDetails", QStringLiteral("Project details"), [this] { ShowProjectDetails(); });
   Buttons->addStretch();
   AddButton("btnChooseColumns", QStringLiteral("Choose columns"), [this] { ChooseColumns(); });
-  resize(900, 400);
 }
 
 void TfrmTransitList::Init(int32_t projectId) {
@@ -147,7 +146,6 @@ TfrmTemplateList::TfrmTemplateList() : TListWindow(lkTemplates, QStringLiteral("
   AddImageButtons([this] { AddTemplate(); }, [this] { DeleteTemplate(); });
   Buttons->addStretch();
   AddButton("btnChooseColumns", QStringLiteral("Choose columns"), [this] { ChooseColumns(); });
-  resize(620, 340);
 }
 
 void TfrmTemplateList::Init(int32_t) {
@@ -200,6 +198,7 @@ TfrmSelectTemplate::TfrmSelectTemplate(QWidget* owner) : QDialog(owner) {
                                  QStringLiteral("Radius"), QStringLiteral("Spare %")});
   const int widths[] = {150, 70, 70, 72, 60};
   for (int i = 0; i < 5; ++i) lvwTemplates->header()->resizeSection(i, widths[i]);
+  for (int i = 1; i < 5; ++i) lvwTemplates->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
   lvwTemplates->header()->setStretchLastSection(false);
   lvwTemplates->setRootIsDecorated(false);
   lvwTemplates->setUniformRowHeights(true);
