@@ -108,9 +108,16 @@ TListWindow::TListWindow(TListKind kind, const QString& objectName) : Kind(kind)
   for (int i = 0; i < int(Model->Columns().size()); ++i)
     List->header()->resizeSection(i, Model->Columns()[size_t(i)].DefaultWidth);
   connect(List->header(), &QHeaderView::sectionClicked, this, [this](int column) { ClickColumn(column); });
-  connect(List, &QTreeView::activated, this, [this](const QModelIndex& index) {
+  // A double click or Enter on a line opens it.
+  connect(List, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
     if (index.isValid()) Open(Model->IDOfRow(index.row()));
   });
+  for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+    auto* enter = new QShortcut(QKeySequence(key), List, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(enter, &QShortcut::activated, this, [this] {
+      if (SelectedID() != -1) Open(SelectedID());
+    });
+  }
   layout->addWidget(List, 1);
 
   Buttons = new QHBoxLayout;

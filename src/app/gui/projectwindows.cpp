@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
@@ -177,6 +178,23 @@ TfrmProjectDetail::TfrmProjectDetail() {
   layout->addWidget(buttons);
   // A single border: the window keeps its size.
   setFixedSize(420, 330);
+}
+
+void TfrmProjectDetail::showEvent(QShowEvent* event) {
+  // A single border: no maximise button on the frame's window either.
+  // Changed once the frame has shown it, since new flags hide a window.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()); sub && sub->windowFlags() & Qt::WindowMaximizeButtonHint)
+    QMetaObject::invokeMethod(
+        sub,
+        [sub = QPointer<QMdiSubWindow>(sub)] {
+          if (!sub) return;
+          const bool visible = sub->isVisible();
+          sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+          if (visible) sub->show();
+        },
+        Qt::QueuedConnection);
+  QWidget::showEvent(event);
 }
 
 void TfrmProjectDetail::Init(int32_t id) {

@@ -55,6 +55,9 @@ public:
   QLabel* lblModified = nullptr;
   QLabel* lblModifiedBy = nullptr;
 
+protected:
+  void showEvent(QShowEvent* event) override;
+
 private:
   void AskToAddCustomer(const std::string& customer);
 };

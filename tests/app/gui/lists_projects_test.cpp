@@ -199,6 +199,13 @@ TEST_F(ProjectWindows, CopyExportAndImportRoundTrip) {
   EXPECT_EQ(rows[0].Texts[0], "Aft");
   EXPECT_EQ(Conduits.IndexesOfTransit(rows[0].ID).size(), Conduits.IndexesOfTransit(a).size());
 
+  // A double click opens the project's transit list.
+  const QRect row = list->List->visualRect(list->Model->index(list->Model->RowOfID(p), 0));
+  QTest::mouseClick(list->List->viewport(), Qt::LeftButton, {}, row.center());
+  QTest::mouseDClick(list->List->viewport(), Qt::LeftButton, {}, row.center());
+  ASSERT_EQ(Frame->Children("TfrmTransitList").size(), 1);
+  EXPECT_EQ(dynamic_cast<TfrmMDIchild*>(Frame->Children("TfrmTransitList")[0])->ViewID, p);
+
   // Cancel in the file dialog does nothing.
   NextFile.clear();
   Click(list, "btnImport");
