@@ -38,6 +38,7 @@ TEST_F(ProjectWindows, NewProjectWithNewCustomerRenamed) {
   detail->cboCustomer->setEditText(QStringLiteral("  Smith  "));
   detail->mmoComments->setPlainText(QStringLiteral("line 1\nline 2"));
   SaveScreenshot(detail, QStringLiteral("lists_project_detail"));
+  SaveScreenshot(Frame.get(), QStringLiteral("lists_in_frame"));
   {
     TModalScript script({[](QWidget* box) {
       EXPECT_EQ(box->windowTitle(), QStringLiteral("New customer: Smith"));
