@@ -75,7 +75,6 @@ int32_t TListModel::IDOfRow(int row) const {
 
 TListWindow::TListWindow(TListKind kind, const QString& objectName) : Kind(kind) {
   setObjectName(objectName);
-  setAttribute(Qt::WA_DeleteOnClose, false);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   Header = new QLabel(this);

@@ -76,7 +76,7 @@ bool TfrmTransitList::CheckSelected() {
 void TfrmTransitList::AddTransit() {
   const int32_t id = ::AddTransit(ViewID);
   Refresh(id);
-  if (QWidget* editor = OpenEditor(id)) editor->raise();
+  OpenEditor(id);  // brought to the front
   NotifyAll(nkTransitCreated, id);
 }
 
@@ -166,7 +166,6 @@ void TfrmTemplateList::AddTemplate() {
   Refresh(id);
   QWidget* editor = OpenEditor(id);
   if (!editor) return;
-  editor->raise();
   if (auto* name = editor->findChild<QLineEdit*>(QStringLiteral("edtTransitName"))) {
     name->setFocus();
     name->selectAll();
