@@ -203,7 +203,8 @@ std::string RightAlignedKey(const std::string& shown) {
 
 std::string TimestampKey(double dateTime) {
   if (!std::isfinite(dateTime)) return {};
-  const double seconds = std::floor((dateTime - 25569.0) * 86400.0 + 0.0005);
+  // Rounded to the second as the shown stamp is, so both agree.
+  const double seconds = std::round((dateTime - 25569.0) * 86400.0);
   if (seconds < -6e16 || seconds > 6e16) return {};
   const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm parts{};
