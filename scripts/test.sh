@@ -14,6 +14,16 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 ctest --test-dir build/release --output-on-failure -j "$jobs" | tee "$log"
 
+# The Debian package holds the program in its desktop places.
+echo "== Debian package"
+rm -f build/release/trellane_*.deb
+(cd build/release && cpack -G DEB >/dev/null)
+deb=$(ls build/release/trellane_*.deb)
+dpkg-deb -I "$deb" >/dev/null
+for f in ./usr/bin/trellane ./usr/share/applications/ ./usr/share/icons/hicolor/scalable/apps/ ./usr/share/metainfo/; do
+  dpkg-deb -c "$deb" | grep -q " $f" || { echo "package lacks $f"; exit 1; }
+done
+
 echo "== Sanitizer build (address, undefined) and tests"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLANE_SANITIZE=ON \
   -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=OFF >/dev/null

@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/transit_json.h"
+#include "core/draw/export.h"
 #include "core/draw/picture.h"
 #include "core/draw/png.h"
 #include "core/errors.h"
@@ -12,7 +13,7 @@
 namespace {
 
 struct TDrawArgs {
-  std::string File, Png, Wmf;
+  std::string File, Png, Wmf, Svg, Dxf;
   int Width = 800, Height = 600;
   bool Smooth = false, Grid = true;
 };
@@ -43,6 +44,8 @@ TDrawArgs ParseDrawArgs(const TArgs& args) {
     const std::string& a = args[i];
     if (a == "-o") result.Png = value(i);
     else if (a == "--wmf") result.Wmf = value(i);
+    else if (a == "--svg") result.Svg = value(i);
+    else if (a == "--dxf") result.Dxf = value(i);
     else if (a == "--size") ParseSize(value(i), result.Width, result.Height);
     else if (a == "--smooth") result.Smooth = true;
     else if (a == "--no-grid") result.Grid = false;
@@ -58,7 +61,8 @@ TDrawArgs ParseDrawArgs(const TArgs& args) {
     }
   }
   if (result.File.empty()) throw TError("no FILE given");
-  if (result.Png.empty()) throw TError("no output given (-o OUT.png)");
+  if (result.Png.empty() && result.Svg.empty() && result.Dxf.empty() && result.Wmf.empty())
+    throw TError("no output given (-o OUT.png, --svg OUT.svg or --dxf OUT.dxf)");
   return result;
 }
 
@@ -76,7 +80,15 @@ int RunDraw(const TArgs& args) {
   picture.Grid = options.Grid;
   picture.Warning = !ComputeWarnings(transit).Warning.empty();
   picture.Frame = true;
-  WritePng(RenderTransitPicture(transit, options.Width, options.Height, picture), options.Png);
+  if (!options.Png.empty())
+    WritePng(RenderTransitPicture(transit, options.Width, options.Height, picture), options.Png);
+  // The CAD drawings at true size, whatever the file names end in.
+  if (!options.Svg.empty())
+    ExportTransitDrawing(transit, options.Svg, TDrawingFormat::Svg, options.Width, options.Height, options.Smooth,
+                         options.Grid);
+  if (!options.Dxf.empty())
+    ExportTransitDrawing(transit, options.Dxf, TDrawingFormat::Dxf, options.Width, options.Height, options.Smooth,
+                         options.Grid);
   if (!options.Wmf.empty()) {
     auto image = MakeReportPicture(transit, WmfPictureSize, WmfPictureSize, options.Grid);
     const std::string& bytes = image->Metafile();

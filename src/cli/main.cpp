@@ -13,8 +13,10 @@ void Usage(std::ostream& out) {
          "  calc FILE [--unit mm|inch]     compute a transit and print every figure as JSON\n"
          "  resize FILE [--unit mm|inch]   find the smallest opening that fits, print it as calc does\n"
          "  dump FILE                      print a data, configuration or export file as JSON\n"
-         "  draw FILE -o OUT.png [--size WxH] [--smooth] [--no-grid] [--unit mm|inch] [--wmf OUT.wmf]\n"
-         "                                 draw a transit as the editor shows it, optionally its report metafile\n"
+         "  draw FILE [-o OUT.png] [--svg OUT.svg] [--dxf OUT.dxf] [--size WxH] [--smooth] [--no-grid]\n"
+         "       [--unit mm|inch] [--wmf OUT.wmf]\n"
+         "                                 draw a transit as the editor shows it (PNG), in its screen colours\n"
+         "                                 (SVG) or as CAD geometry in mm (DXF); --wmf: the report metafile\n"
          "  report FILE -o OUT.rtf [--project NAME] [--transit NAME]... [--images none|small|medium|large]\n"
          "         [--contents totals|transits|both] [--unit mm|inch] [--config FILE.ini]\n"
          "                                 write the RTF material report of a project (.tbs, .hpf) or transit (.htf)\n";

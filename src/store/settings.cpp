@@ -1,5 +1,6 @@
 #include "store/settings.h"
 
+#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -28,7 +29,9 @@ void SetDefaultSettings() {
 }
 
 std::string LoginUserName() {
-  if (const char* name = getlogin(); name && *name) return name;
-  if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name) return pw->pw_name;
+  // The account the program runs as, not the terminal's login (which differs
+  // after su and is missing for programs started by the desktop).
+  if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name && *pw->pw_name) return pw->pw_name;
+  if (const char* name = std::getenv("USER"); name && *name) return name;
   return "";
 }

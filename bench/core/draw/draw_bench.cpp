@@ -1,6 +1,13 @@
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/draw/dxf.h"
+#include "core/draw/export.h"
 #include "core/draw/picture.h"
+#include "core/draw/svg.h"
 #include "sample_transits.h"
 
 namespace {
@@ -73,6 +80,35 @@ void BM_ReportMetafile(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ReportMetafile)->Unit(benchmark::kMillisecond);
+
+// The CAD drawings of the same transit: the DXF and SVG text, and the whole
+// export of the DXF file (written beside, flushed to disk, renamed).
+void BM_DxfDrawing(benchmark::State& state) {
+  const TTransit t = FilledDenseCables();
+  for (auto _ : state) {
+    const std::string dxf = TransitDxf(t, true);
+    benchmark::DoNotOptimize(dxf.data());
+  }
+}
+BENCHMARK(BM_DxfDrawing)->Unit(benchmark::kMillisecond);
+
+void BM_SvgDrawing(benchmark::State& state) {
+  const TTransit t = FilledDenseCables();
+  for (auto _ : state) {
+    const std::string svg = TransitSvg(t, true);
+    benchmark::DoNotOptimize(svg.data());
+  }
+}
+BENCHMARK(BM_SvgDrawing)->Unit(benchmark::kMillisecond);
+
+void BM_ExportDxfFile(benchmark::State& state) {
+  const TTransit t = FilledDenseCables();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("trellane_bench_" + std::to_string(::getpid()) + ".dxf")).string();
+  for (auto _ : state) ExportTransitDrawing(t, path, TDrawingFormat::Dxf, 0, 0, false, true);
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_ExportDxfFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -65,22 +65,20 @@ void TTransitDrawer::Zoom(int k) {
   Scale *= k;
 }
 
-void TTransitDrawer::DrawGrid(TCanvas& canvas) const {
+TTransitDrawer::TGridSpacing TTransitDrawer::GridSpacing(const TTransit& transit) {
   const double unitsPerInch = 25400;
-  double s;
-  int m;
-  const bool small = Transit.Width <= 2500000 && Transit.Height <= 2500000;
+  const bool small = transit.Width <= 2500000 && transit.Height <= 2500000;
   switch (CurrentLengthUnit) {
-    case luMillimetre:
-      s = small ? 10000 : 100000;
-      m = 10;
-      break;
-    case luInch:
-      s = small ? unitsPerInch : 12 * unitsPerInch;
-      m = small ? 12 : 3;
-      break;
+    case luMillimetre: return {small ? 10000.0 : 100000.0, 10};
+    case luInch: return {small ? unitsPerInch : 12 * unitsPerInch, small ? 12 : 3};
     default: throw TError("Unknown length-unit");
   }
+}
+
+void TTransitDrawer::DrawGrid(TCanvas& canvas) const {
+  const TGridSpacing spacing = GridSpacing(Transit);
+  const double s = spacing.Step;
+  const int m = spacing.MajorEvery;
   const int origin = OriginOffset();
   auto line = [&](int i, int x0, int y0, int x1, int y1) {
     canvas.SetPen(i % m == 0 ? MajorGridColour : MinorGridColour, GridLineWidth);

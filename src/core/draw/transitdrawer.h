@@ -25,6 +25,14 @@ public:
 
   static TColour FillSystemBackground(TFillSystem fillSystem);
 
+  // The grid's line spacing in micrometres and how many spacings lie between
+  // major lines, by the current length unit and the transit's size.
+  struct TGridSpacing {
+    double Step;
+    int MajorEvery;
+  };
+  static TGridSpacing GridSpacing(const TTransit& transit);
+
   const TTransit& Transit;
   double WallThickness = 10000;  // micrometres
   double Margin = 10000;         // micrometres

@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include "cli/transit_json.h"
+#include "core/draw/dxf.h"
 #include "core/draw/picture.h"
 #include "core/draw/png.h"
+#include "core/draw/svg.h"
 #include "core/units.h"
 #include "editor/advice.h"
 
@@ -82,7 +84,8 @@ TEST_F(CliDraw, WritesTheEditorsPicturesAndTheReportMetafile) {
 TEST_F(CliDraw, BadInputFailsWithStatusTwo) {
   const std::string in = Input + " -o " + Out;
   for (const auto& [args, message] : std::initializer_list<std::pair<std::string, std::string>>{
-           {Input, "error: no output given (-o OUT.png)\n"},
+           {Input, "error: no output given (-o OUT.png, --svg OUT.svg or --dxf OUT.dxf)\n"},
+           {Input + " --dxf", "error: --dxf needs a value\n"},
            {"-o " + Out, "error: no FILE given\n"},
            {in + " --size 0x100", "error: --size: each size must lie between 1 and 4000 pixels\n"},
            {in + " --size 100", "error: --size needs WIDTHxHEIGHT in pixels, e.g. 800x600\n"},
@@ -95,4 +98,21 @@ TEST_F(CliDraw, BadInputFailsWithStatusTwo) {
     else EXPECT_EQ(Err.rfind("error: ", 0), 0u) << args;
   }
   EXPECT_FALSE(fs::exists(Out));
+}
+
+TEST_F(CliDraw, WritesTheCadDrawingsWithOrWithoutThePicture) {
+  const std::string dxf = (Dir / "out.dxf").string(), svg = (Dir / "out.svg").string();
+  // Both drawings alone, without a grid; then with the picture, names in capitals.
+  ASSERT_EQ(Run(Input + " --no-grid --dxf " + dxf + " --svg " + svg), 0) << Err;
+  EXPECT_FALSE(fs::exists(Out));
+  EXPECT_EQ(Slurp(dxf), TransitDxf(Transit(), false));
+  EXPECT_EQ(Slurp(svg), TransitSvg(Transit(), false));
+  const std::string upper = (Dir / "OUT.DXF").string();
+  ASSERT_EQ(Run("--svg " + svg + " -o " + Out + " " + Input + " --dxf " + upper), 0) << Err;
+  EXPECT_TRUE(fs::exists(Out));
+  EXPECT_EQ(Slurp(upper), TransitDxf(Transit(), true));
+  EXPECT_EQ(Slurp(svg), TransitSvg(Transit(), true));
+  // A folder that does not exist: status 2, nothing left behind.
+  EXPECT_EQ(Run(Input + " --dxf " + (Dir / "no" / "x.dxf").string()), 2);
+  EXPECT_EQ(Err.rfind("error: Cannot write ", 0), 0u) << Err;
 }

@@ -1,0 +1,133 @@
+// Start-up of the program with a full data file (2 000 projects, 20 000
+// transits, 200 000 conduit records) up to the main window shown, the
+// splash's fixed wait left out; and the save that follows a change.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <filesystem>
+#include <stdlib.h>
+
+#include "app/paths.h"
+#include "mainwindow.h"
+#include "splash.h"
+#include "startup.h"
+#include "store/config.h"
+#include "store/datafile.h"
+#include "store/messages.h"
+#include "store/tables.h"
+#include "store/transitrecord.h"
+
+namespace {
+
+class TQuietSink : public TMessageSink {
+public:
+  void ShowMessage(const std::string&) override {}
+  void ShowError(const std::string&) override {}
+};
+
+void Fill() {
+  Customers.Clear();
+  Projects.Clear();
+  Transits.Clear();
+  Conduits.Clear();
+  for (int c = 0; c < 200; ++c) Customers.Items(Customers.Add())->Name = "Customer " + std::to_string(c);
+  for (int p = 0; p < 2000; ++p) {
+    TRecProject* project = Projects.Items(Projects.Add());
+    project->Name = "Project " + std::to_string(p);
+    project->Customer = "Customer " + std::to_string(p % 200);
+    project->CreatedBy = project->ModifiedBy = "engineer";
+    project->Created = project->Modified = 45000 + p;
+    project->Comments = "Deck " + std::to_string(p % 7) + "\r\nframe " + std::to_string(p);
+    for (int t = 0; t < 10; ++t) {
+      const int index = Transits.Add();
+      InitTransitRecord(index);
+      TRecTransit* transit = Transits.Items(index);
+      transit->ProjectID = project->ID;
+      transit->Name = "MCT-" + std::to_string(p) + "-" + std::to_string(t);
+      transit->Width = 100000 + t * 10000;
+      for (int k = 0; k < 10; ++k) {
+        TRecConduit* c = Conduits.Items(Conduits.Add());
+        c->TransitID = transit->ID;
+        c->OuterDiameter = 8000 + k * 3500 + t;
+        c->Amount = 1 + k;
+      }
+    }
+  }
+}
+
+struct TFixture {
+  TFixture() {
+    char pattern[] = "/tmp/trellane-app-bench-XXXXXX";
+    Dir = mkdtemp(pattern);
+    Places.ProgramFolder = Dir.string();
+    Places.DataFile = (Dir / "Trellane.tbs").string();
+    Places.ConfigFile = (Dir / "Trellane.ini").string();
+    SetProgramFiles(Places);
+    SetMessageSink(&Sink);
+    Fill();
+    SaveDataFile(Places.DataFile);
+    SaveConfiguration(Places.ConfigFile);
+    CloseDataFile();
+  }
+  ~TFixture() {
+    CloseDataFile();
+    std::error_code ec;
+    std::filesystem::remove_all(Dir, ec);
+  }
+  std::filesystem::path Dir;
+  TFilePlaces Places;
+  TQuietSink Sink;
+};
+
+TFixture& Fixture() {
+  static TFixture fixture;
+  return fixture;
+}
+
+void BM_StartUpToMainWindowShown(benchmark::State& state) {
+  TFixture& f = Fixture();
+  for (auto _ : state) {
+    CloseDataFile();
+    ShowSplash(true);
+    PrepareProcessState();
+    LoadProgramData(f.Places);
+    LoadProgramConfiguration(f.Places);
+    TfrmMain frame(false);
+    frame.findChild<QTimer*>(QStringLiteral("tmrFinishInitializing"))->stop();
+    frame.show();
+    QApplication::processEvents();
+    benchmark::DoNotOptimize(frame.isVisible());
+    state.PauseTiming();  // closing the window is not start-up
+    frame.hide();
+    state.ResumeTiming();
+  }
+  state.counters["conduits"] = Conduits.Count();
+}
+BENCHMARK(BM_StartUpToMainWindowShown)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_SaveAfterAChange(benchmark::State& state) {
+  TFixture& f = Fixture();
+  CloseDataFile();
+  PrepareProcessState();
+  LoadProgramData(f.Places);
+  int n = 0;
+  for (auto _ : state) {
+    Projects.Items(n % Projects.Count())->Name = "Renamed " + std::to_string(n);
+    ++n;
+    benchmark::DoNotOptimize(SaveDataFile(f.Places.DataFile));
+  }
+}
+BENCHMARK(BM_SaveAfterAChange)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  SetMessageSink(nullptr);
+  return 0;
+}

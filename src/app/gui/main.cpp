@@ -1,0 +1,84 @@
+// Trellane, the desktop program: start-up, then the main window's event loop.
+#include <QApplication>
+#include <QSessionManager>
+#include <QStyleHints>
+
+#include "app/paths.h"
+#include "mainwindow.h"
+#include "messagesink.h"
+#include "programimages.h"
+#include "programwindows.h"
+#include "qtext.h"
+#include "qtservices.h"
+#include "quitsignals.h"
+#include "splash.h"
+#include "startup.h"
+#include "store/datafile.h"
+#ifdef TRELLANE_HAS_UPDATE
+#include "installerdialog.h"
+#include "update/selfinstall.h"
+#endif
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("trellane"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Trellane"));
+  InitProgramImages();
+
+#ifdef TRELLANE_HAS_UPDATE
+  // Started as the downloaded installer, the program installs itself and ends
+  // here, before any window opens or any file of the program is touched.
+  {
+    TQtInstallerDialog installerDialog;
+    int installerStatus = 0;
+    if (RunAsInstallerIfNeeded(RunningExecutablePath(), installerDialog, installerStatus)) return installerStatus;
+  }
+#endif
+
+  // A termination signal or the desktop session's end saves as a normal close
+  // does, without questions, and ends with status 0.
+  InstallQuitSignals([](int) { EndProgramQuietly(); });
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, [](QSessionManager&) { EndProgramQuietly(); });
+  QObject::connect(&app, &QGuiApplication::saveStateRequest, [](QSessionManager&) {
+    if (TfrmMain* frame = MainFrame()) frame->SaveQuietly();
+  });
+
+  TQtMessageSink messages;
+  SetMessageSink(&messages);
+
+  const TFilePlaces places = FindFilePlaces(RunningProgramFolder());
+  std::string error;
+  if (!CreateFileFolders(places, error)) {
+    ShowErrorBox(nullptr, "Error reading datafile:", error);
+    return 1;
+  }
+  SetProgramFiles(places);
+
+  ShowSplash(true);
+  PrepareProcessState();
+  if (!LoadProgramData(places)) {  // another copy runs: end, writing nothing
+    ShowSplash(false);
+    SetMessageSink(nullptr);
+    return 1;
+  }
+
+#ifdef TRELLANE_HAS_UPDATE
+  // Only now, with the data file held, so a copy that was refused above never
+  // touches the files of the copy that runs (to the desktop trash).
+  RemoveDownloadFolder(FolderOf(RunningExecutablePath()));
+#endif
+
+  LoadProgramConfiguration(places);
+  WaitWithSplash(1500);
+
+  RegisterProgramWindows();
+  int status = 0;
+  {
+    TfrmMain frame;
+    frame.show();
+    status = app.exec();
+  }
+  CloseDataFile();
+  SetMessageSink(nullptr);
+  return status;
+}

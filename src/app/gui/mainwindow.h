@@ -1,0 +1,99 @@
+#pragma once
+#include <QMainWindow>
+#include <string>
+
+#include "app/placement.h"
+#include "app/version.h"
+#include "host.h"
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QTimer;
+class QToolBar;
+
+// The main window: a multiple-document frame that holds every list, project
+// window and transit editor, with the toolbar and the status bar. It is the
+// frame the other windows see through MdiHost().
+class TfrmMain : public QMainWindow, public TMdiHost {
+  Q_OBJECT
+public:
+  // testBuild: the pale green look without logo and the TEST caption, no
+  // update check at start.
+  explicit TfrmMain(bool testBuild = IsTestVersion());
+  ~TfrmMain() override;
+
+  // TMdiHost
+  void AddChild(QWidget* window) override;
+  QWidget* ShowProjectList() override { return ShowChild("TfrmProjectList", 0, false); }
+  QWidget* ShowCustomerList() override { return ShowChild("TfrmCustomerList", 0, false); }
+  QWidget* ShowTemplateList() override { return ShowChild("TfrmTemplateList", 0, false); }
+  QWidget* ShowProjectDetail(int32_t id) override { return ShowChild("TfrmProjectDetail", id, true); }
+  QWidget* ShowTransitList(int32_t id) override { return ShowChild("TfrmTransitList", id, true); }
+  QWidget* ShowTransitDetail(int32_t id) override;
+  QWidget* ShowRTFViewer() override { return ShowChild("TfrmRTFviewer", 0, false); }
+  void SaveAll() override { SaveEverything(); }
+  void StartUpdateCheck(bool silent) override;
+  QWidget* MainWindow() override { return this; }
+
+  // The window layout, then the data file and the configuration. False when
+  // one of the files could not be written (the user was told).
+  bool SaveEverything();
+  // The end without questions (a termination signal, the desktop session
+  // ending): the transit editors go without asking (their unsaved changes are
+  // dropped), the other children close, then everything is saved; failures
+  // only go to standard error.
+  void EndWithoutQuestions();
+  // Writes the data file and the configuration without touching the windows
+  // or asking anything (the session manager's checkpoint).
+  void SaveQuietly();
+
+  // The toolbar's actions.
+  void SwitchUnit();
+  void ShowPreferences();
+  void ShowAbout();
+
+  // The window layout text of the open children, back-most first.
+  // normalise: set each to its normal state first.
+  std::string BuildWindowLayout(bool normalise);
+  // Opens the windows of the last run (or the project list).
+  void RestoreWindows();
+  // 200 ms after creation: maximise, the update check, the user name.
+  void FinishInitializing();
+
+  QMdiArea* Area() const { return MdiArea; }
+  bool TestBuild() const { return IsTest; }
+  TCascade Cascade;
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  QWidget* ShowChild(const std::string& className, int32_t id, bool perRecord);
+  static QMdiSubWindow* SubWindowOf(QWidget* child);
+  bool SaveFiles();
+  void SaveSoon();
+  void SaveNow();
+  void ShowUnit();
+  void ShowClock();
+  QSize RestoreAreaSize() const;
+
+  bool IsTest;
+  bool Shown = false;
+  bool Ending = false;
+  bool Saving = false;
+  QMdiArea* MdiArea = nullptr;
+  QToolBar* ToolBar = nullptr;
+  QLabel* lblUser = nullptr;
+  QLabel* lblEmpty = nullptr;
+  QLabel* lblUnit = nullptr;
+  QLabel* lblDate = nullptr;
+  QLabel* lblTime = nullptr;
+  QTimer* tmrFinishInitializing = nullptr;
+  QTimer* tmrSaveSoon = nullptr;
+  QTimer* tmrClock = nullptr;
+};
+
+// The main window while it exists, else null.
+TfrmMain* MainFrame();

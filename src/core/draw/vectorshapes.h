@@ -1,0 +1,58 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/transit.h"
+
+// The drawing of a filled transit as true shapes for the vector formats,
+// in micrometres and in the transit's own coordinates: x to the right and y
+// downward from the top-left corner of the opening's bounding box. It is the
+// picture the transit drawer paints, with the drawer's wall and margin.
+
+enum class TCircleKind : uint8_t {
+  SleeveOuter,    // catalogue sleeve or crusher
+  SleeveInner,
+  PravenOuter,
+  PravenInner,
+  ClearanceRing,  // an outline only
+  CoverLayer,     // one layer of an oversize cover or a wrap
+  Conduit,
+};
+
+struct TDrawnCircle {
+  double X, Y, Radius;
+  TCircleKind Kind;
+};
+
+// Every circle of the placed conduits, in drawing order: each conduit's
+// covers from the outside in, then the conduit itself.
+std::vector<TDrawnCircle> DrawnCircles(const TTransit& transit);
+
+struct TVectorLayout {
+  double Wall = 0, Margin = 0;
+  // The opening's corner radius, at most half its smaller side.
+  double CornerRadius = 0;
+  // A round opening: a circle of half the width about the centre.
+  bool Round = false;
+  // The picture: the opening with the wall and the margin round it.
+  double Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+TVectorLayout VectorLayout(const TTransit& transit);
+
+struct TGridLine {
+  bool Vertical;
+  double Position;  // x of a vertical line, y of a horizontal one
+  bool Major;
+};
+// The measuring grid across the whole picture, centred on the middle of the
+// opening as on the screen.
+std::vector<TGridLine> GridLines(const TTransit& transit, const TVectorLayout& layout);
+
+// The transit's size as a line of text: "600.00 x 400.00 mm, R 20.00 mm" or
+// "Ø 400.00 mm", in the current length unit (UTF-8).
+std::string TransitSizeText(const TTransit& transit);
+
+// Shortest decimal text that reads back as the same double, without an
+// exponent: "12.5", "0.30000000000000004", "-3".
+void AppendNumber(std::string& out, double value);

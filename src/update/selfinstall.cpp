@@ -1,0 +1,184 @@
+#include "update/selfinstall.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "update/description.h"
+#include "update/trash.h"
+
+namespace fs = std::filesystem;
+extern char** environ;
+
+std::string RunningExecutablePath() {
+  std::error_code error;
+  const fs::path path = fs::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : path.string();
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool StartDetachedProgram(const std::string& path) {
+  posix_spawnattr_t attributes;
+  if (posix_spawnattr_init(&attributes) != 0) return false;
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  std::string program = path;
+  char* argv[] = {program.data(), nullptr};
+  pid_t pid = 0;
+  const int result = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  return result == 0;
+}
+
+namespace {
+
+bool FileInUse(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);
+  return busy;
+}
+
+bool CopyInto(int from, int to) {
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    const ssize_t n = ::read(from, buffer.data(), buffer.size());
+    if (n < 0) return false;
+    if (n == 0) return true;
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = ::write(to, buffer.data() + done, size_t(n - done));
+      if (w <= 0) return false;
+      done += w;
+    }
+  }
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+bool ReplaceProgramFile(const std::string& source, const std::string& target, std::string& reason) {
+  const std::string folder = FolderOf(target);
+  if (FileInUse(folder + ProgramDataFileName)) {
+    reason = "Another copy of the program is still running.";
+    return false;
+  }
+  const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (from < 0) {
+    reason = "The new program cannot be read.";
+    return false;
+  }
+  std::string temporary = folder + "." + ProgramFileName + ".new-XXXXXX";
+  const int to = ::mkstemp(temporary.data());
+  if (to < 0) {
+    ::close(from);
+    reason = "The program folder cannot be written.";
+    return false;
+  }
+  struct stat old {};
+  const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0755;
+  bool ok = CopyInto(from, to) && ::fchmod(to, mode | S_IRUSR | S_IXUSR) == 0 && ::fsync(to) == 0;
+  ok = ::close(to) == 0 && ok;
+  ::close(from);
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    reason = "The new program cannot be written.";
+    return false;
+  }
+  if (::access(target.c_str(), F_OK) == 0) {
+    const std::string backup = target + ".old";
+    ::unlink(backup.c_str());
+    if (::link(target.c_str(), backup.c_str()) != 0) {
+      // No hard links here: a copy.
+      const int a = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+      const int b = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+      const bool copied = a >= 0 && b >= 0 && CopyInto(a, b) && ::fsync(b) == 0;
+      if (a >= 0) ::close(a);
+      if (b >= 0) ::close(b);
+      if (!copied) {
+        ::unlink(temporary.c_str());
+        reason = "The old program cannot be kept as a backup.";
+        return false;
+      }
+    }
+  }
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    reason = std::string("The program cannot be replaced: ") + std::strerror(errno);
+    return false;
+  }
+  SyncFolder(folder);
+  return true;
+}
+
+TInstallOutcome InstallNewVersion(const std::string& installerPath, const std::string& targetPath,
+                                  TInstallerDialog& dialog, const TInstallOptions& options) {
+  for (;;) {
+    for (int attempt = 0; attempt < options.Attempts; ++attempt) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(options.PauseMs));
+      std::string reason;
+      if (ReplaceProgramFile(installerPath, targetPath, reason)) {
+        if (options.Start) options.Start(targetPath);
+        return TInstallOutcome::Installed;
+      }
+    }
+    if (!dialog.AskRetry(InstallAccessDeniedText)) break;
+  }
+  if (options.Start) options.Start(targetPath);
+  return TInstallOutcome::Cancelled;
+}
+
+bool RunAsInstallerIfNeeded(const std::string& executablePath, TInstallerDialog& dialog, int& exitCode) {
+  exitCode = 0;
+  const std::string lower = LowerText(executablePath);
+  const std::string installerTail = std::string("/") + InstallerFileName;
+  if (lower.size() < installerTail.size() || lower.compare(lower.size() - installerTail.size(), std::string::npos,
+                                                           installerTail) != 0)
+    return false;
+  std::string folderTail = "/";
+  folderTail += LowerText(DownloadFolderName);
+  folderTail += installerTail;
+  if (lower.size() >= folderTail.size() &&
+      lower.compare(lower.size() - folderTail.size(), std::string::npos, folderTail) == 0) {
+    const std::string programDir = executablePath.substr(0, executablePath.size() - folderTail.size() + 1);
+    InstallNewVersion(executablePath, programDir + ProgramFileName, dialog);
+  }
+  return true;
+}
+
+void RemoveDownloadFolder(const std::string& programDir) {
+  if (programDir.empty()) return;
+  std::string folder = programDir;
+  if (folder.back() != '/') folder += '/';
+  folder += DownloadFolderName;
+  struct stat st {};
+  if (::lstat(folder.c_str(), &st) != 0) return;
+  if (!S_ISDIR(st.st_mode)) {
+    ::unlink(folder.c_str());
+    return;
+  }
+  if (::rmdir(folder.c_str()) == 0) return;
+  if (MoveToTrash(folder)) return;
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
