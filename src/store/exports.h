@@ -11,8 +11,9 @@
 void ExportTransitFile(int transitIndex, const std::string& path);
 // Reads a transit file into new records (the first text is not checked) and
 // returns the new transit's index; its stored ProjectID stays, the caller
-// sets it. Records created before a failure stay. version, when given,
-// receives the file's first text.
+// sets it. The whole file is read before anything is added, so a file that
+// fails (damaged, cut short, an unknown code, a project file) adds nothing.
+// version, when given, receives the file's first text.
 int ImportTransitFile(const std::string& path, std::string* version = nullptr);
 
 // The same from the decompressed contents of a file.
@@ -22,6 +23,7 @@ int ReadProjectExport(TStream& payload, std::string* version = nullptr);
 // Writes the project at that index with those of its transits that pass the filter.
 void ExportProjectFile(int projectIndex, const std::string& path, const TTransitFilter& filter = AllTransits);
 // Reads a project file into new records; returns the new project's index.
+// Like a transit file, a failing one (or a transit file) adds nothing.
 int ImportProjectFile(const std::string& path, std::string* version = nullptr);
 
 // A copy of the project with all its transits and conduits and new

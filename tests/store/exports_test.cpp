@@ -53,14 +53,38 @@ TEST_F(Exports, TransitFilesImportExportAndCopy) {
   EXPECT_EQ(Conduits.Items(2)->TransitID, copy->ID);
   EXPECT_EQ(Conduits.Items(2)->OuterDiameter, 32000);
 
-  // A file cut short: what was created until then stays.
+  // A file that fails anywhere adds nothing: cut short, damaged, an unknown
+  // code, or a project file.
   TBytes cut;
   AppendTransit(cut.Str("TransitExportFile_V100"), {});
   AppendConduit(cut.Int(3), 1, 1000, 1);
-  WriteFile(Path("cut.htf"), Compress(cut.Data));
-  EXPECT_THROW(ImportTransitFile(Path("cut.htf")), TReadError);
-  EXPECT_EQ(Transits.Count(), 4);
-  EXPECT_EQ(Conduits.Count(), 5);  // the second one was added and then ran out of bytes
+  TBytes badCode;
+  AppendTransit(badCode.Str("TransitExportFile_V100"), {});
+  AppendConduit(badCode.Int(2), 1, 1000, 1);
+  AppendConduit(badCode, 1, 1000, 1, 109);
+  TBytes projectFile;
+  projectFile.Str("ProjectExportFile_V100").Str("RecProject_V100").Str("P");
+  std::string damaged = Compress(cut.Data);
+  damaged[damaged.size() / 2] ^= 0x5A;
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string message;
+  } refused[] = {{"cut.htf", Compress(cut.Data), "Stream read error"},
+                 {"code.htf", Compress(badCode.Data), "unknown value for ConduitType"},
+                 {"project.htf", Compress(projectFile.Data), "Illegal transit data-format!"},
+                 {"damaged.htf", damaged, ""}};
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.name);
+    WriteFile(Path(c.name), c.bytes);
+    try {
+      ImportTransitFile(Path(c.name));
+      ADD_FAILURE() << "imported";
+    } catch (const TError& e) {
+      if (!c.message.empty()) EXPECT_EQ(e.what(), c.message);
+    }
+    EXPECT_EQ(std::tuple(Transits.Count(), Conduits.Count(), Transits.LastID), std::tuple(3, 3, 3));
+  }
 }
 
 TEST_F(Exports, ProjectFilesWithFilterAndCopies) {
@@ -144,4 +168,30 @@ TEST_F(Exports, TransitModelExchange) {
   SaveToRecord(m, 4242);
   EXPECT_EQ(Conduits.IndexesOfTransit(tid).size(), 3u);
   EXPECT_TRUE(recorder.Calls.empty());
+}
+
+TEST_F(Exports, RefusedProjectFilesAddNothing) {
+  const int p = NewProject("Ship");
+  NewTransit(Projects.Items(p)->ID, "one", 2);
+  NewTransit(Projects.Items(p)->ID, "two", 1);
+  ExportProjectFile(p, Path("ship.hpf"));
+  ExportTransitFile(0, Path("one.htf"));
+  // The second transit's conduit carries an unknown type code.
+  std::string payload = Uncompress(ReadFile(Path("ship.hpf")));
+  const std::string last = TBytes().Int(101).Data;
+  payload.replace(payload.rfind(last), 4, TBytes().Int(177).Data);
+  WriteFile(Path("code.hpf"), Compress(payload));
+  const struct {
+    std::string file, message;
+  } refused[] = {{"code.hpf", "unknown value for ConduitType"}, {"one.htf", "Illegal project data-format!"}};
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.file);
+    try {
+      ImportProjectFile(Path(c.file));
+      ADD_FAILURE() << "imported";
+    } catch (const TError& e) {
+      EXPECT_EQ(e.what(), c.message);
+    }
+    EXPECT_EQ(std::tuple(Projects.Count(), Transits.Count(), Conduits.Count()), std::tuple(1, 2, 3));
+  }
 }

@@ -1,6 +1,7 @@
 #include "programwindows.h"
 
 #include "editor/gui/editorwindows.h"
+#include "listwindows.h"
 #include "reports/gui/reportwindows.h"
 
 #ifdef TRELLANE_HAS_UPDATE
@@ -8,6 +9,7 @@
 #endif
 
 void RegisterProgramWindows() {
+  RegisterListWindows();
   RegisterEditorWindows();
   RegisterReportWindows();
 #ifdef TRELLANE_HAS_UPDATE
