@@ -81,7 +81,9 @@ TEST_F(Exports, TransitFilesImportExportAndCopy) {
       ImportTransitFile(Path(c.name));
       ADD_FAILURE() << "imported";
     } catch (const TError& e) {
-      if (!c.message.empty()) EXPECT_EQ(e.what(), c.message);
+      if (!c.message.empty()) {
+        EXPECT_EQ(e.what(), c.message);
+      }
     }
     EXPECT_EQ(std::tuple(Transits.Count(), Conduits.Count(), Transits.LastID), std::tuple(3, 3, 3));
   }
