@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include "core/errors.h"
+#include "drawingexport.h"
 #include "core/units.h"
 #include "editor/advice.h"
 #include "editor/storelink.h"
@@ -129,6 +130,8 @@ void TfrmTransitDetail::BuildControls() {
   edsInProject->SetPageStep(10);
   edsInProject->setFixedWidth(80);
   btnMaterialReport = Named(new QPushButton(QStringLiteral("Materials"), pnlHeader), "btnMaterialReport");
+  btnExportDrawing = Named(new QPushButton(QStringLiteral("Export drawing..."), pnlHeader), "btnExportDrawing");
+  btnExportDrawing->setToolTip(QStringLiteral("Writes the drawing as a PNG picture, an SVG drawing or a DXF file for CAD"));
   Header->addWidget(lblName);
   Header->addWidget(edtTransitName, 1);
   Header->addSpacing(12);
@@ -136,6 +139,7 @@ void TfrmTransitDetail::BuildControls() {
   Header->addWidget(edsInProject);
   Header->addSpacing(12);
   Header->addWidget(btnMaterialReport);
+  Header->addWidget(btnExportDrawing);
 
   // The drawing.
   grpDrawing = Named(new QGroupBox(this), "grpDrawing");
@@ -375,7 +379,8 @@ void TfrmTransitDetail::BuildControls() {
   // The keyboard's way through the window.
   setTabOrder(edtTransitName, edsInProject);
   setTabOrder(edsInProject, btnMaterialReport);
-  setTabOrder(btnMaterialReport, rdoRound);
+  setTabOrder(btnMaterialReport, btnExportDrawing);
+  setTabOrder(btnExportDrawing, rdoRound);
   setTabOrder(rdoRound, rdoRectangular);
   setTabOrder(rdoRectangular, edsWidth);
   setTabOrder(edsWidth, edsHeight);
@@ -519,6 +524,12 @@ void TfrmTransitDetail::Wire() {
   connect(btnResize, &QPushButton::clicked, this, [this] { Toolbar(&TPresenterTransitDetail::ResizeToFit); });
   connect(btnMaterialReport, &QPushButton::clicked, this,
           [this] { Toolbar(&TPresenterTransitDetail::ShowMaterialReport); });
+  connect(btnExportDrawing, &QPushButton::clicked, this, [this] {
+    if (!Forwarding() || !FPresenter) return;
+    CommitPendingEdits();
+    ExportDrawing(this, FPresenter->Model(), imgTransit->size() * imgTransit->devicePixelRatioF(),
+                  editorstore::AntiAliasing(), editorstore::ShowGrid());
+  });
   connect(btnClose, &QPushButton::clicked, this, [this] {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
       sub->close();

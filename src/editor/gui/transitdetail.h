@@ -152,6 +152,7 @@ public:
   QLabel* lblTransitsInProject = nullptr;
   TSpinField* edsInProject = nullptr;
   QPushButton* btnMaterialReport = nullptr;
+  QPushButton* btnExportDrawing = nullptr;
   QGroupBox* grpDrawing = nullptr;
   TTransitPicture* imgTransit = nullptr;
   QLabel* lblWarning = nullptr;

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QInputDialog>
@@ -26,6 +28,8 @@
 
 #include "core/sample_transits.h"
 #include "core/units.h"
+#include "core/draw/export.h"
+#include "editor/gui/drawingexport.h"
 #include "editor/gui/editconduit.h"
 #include "editor/gui/editorwindows.h"
 #include "editor/gui/spinfield.h"
@@ -440,6 +444,46 @@ TEST_F(EditorWindowTest, ConduitListThroughTheClipboard) {
     EXPECT_EQ(script.Answered(), 1);
   }
   EXPECT_EQ(Rows(e->lvwConduits), QStringList{"7x11.00"});
+}
+
+// "Export drawing..." writes the editor's filled transit in the format of the
+// chosen file; an unknown type is refused with a message and writes nothing.
+TEST_F(EditorWindowTest, ExportDrawingByTheChosenFileType) {
+  TfrmTransitDetail* e = Open(StoreTransit(CableTransit(), "Deck/3"));
+  QTemporaryDir dir;
+  QString chosen, suggested;
+  SetDrawingFileChooser([&](QWidget*, const QString& name) {
+    suggested = name;
+    return chosen;
+  });
+  auto* button = guitest::Child<QPushButton>(e, "btnExportDrawing");
+  const auto read = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  for (const char* name : {"a.dxf", "b.SVG", "c.png"}) {
+    SCOPED_TRACE(name);
+    chosen = dir.filePath(QString::fromLatin1(name));
+    button->click();
+    const QByteArray written = read(chosen);
+    ASSERT_FALSE(written.isEmpty());
+    if (!chosen.endsWith(QLatin1String(".png"))) {
+      const QString direct = dir.filePath(QStringLiteral("direct_") + QString::fromLatin1(name));
+      ExportTransitDrawing(Model(e), S(direct), DrawingFormatForPath(S(direct)), 16, 16, false, true);
+      EXPECT_EQ(written, read(direct));
+    } else {
+      EXPECT_TRUE(written.startsWith("\x89PNG"));
+    }
+  }
+  EXPECT_TRUE(suggested.endsWith(QStringLiteral("Deck_3.png"))) << suggested.toStdString();
+
+  chosen = dir.filePath(QStringLiteral("d.txt"));
+  ModalAnswer refused(Click(QMessageBox::Ok));
+  button->click();
+  EXPECT_TRUE(refused.Ran());
+  EXPECT_TRUE(refused.Text().startsWith(QStringLiteral("Error writing drawing:"))) << refused.Text().toStdString();
+  EXPECT_FALSE(QFile::exists(chosen));
+  SetDrawingFileChooser({});
 }
 
 TEST_F(EditorWindowTest, ResizeToFitIsBusyWhileItSearches) {
