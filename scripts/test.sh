@@ -20,8 +20,9 @@ rm -f build/release/trellane_*.deb
 (cd build/release && cpack -G DEB >/dev/null)
 deb=$(ls build/release/trellane_*.deb)
 dpkg-deb -I "$deb" >/dev/null
+contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/trellane ./usr/share/applications/ ./usr/share/icons/hicolor/scalable/apps/ ./usr/share/metainfo/; do
-  dpkg-deb -c "$deb" | grep -q " $f" || { echo "package lacks $f"; exit 1; }
+  grep -q " $f" <<<"$contents" || { echo "package lacks $f"; exit 1; }
 done
 
 echo "== Sanitizer build (address, undefined) and tests"
