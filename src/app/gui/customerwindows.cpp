@@ -64,12 +64,7 @@ TfrmCustomerDetail::TfrmCustomerDetail(QWidget* owner) : QDialog(owner) {
   GuardWindows1252(edtName);
   form->addRow(QStringLiteral("Name:"), edtName);
   layout->addLayout(form);
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(buttons);
+  AddOkCancelButtons(this, layout);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <QCloseEvent>
 #include <QCollator>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -16,6 +18,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "columnchooser.h"
@@ -306,4 +309,26 @@ int DesktopCompare(const QString& a, const QString& b) {
     return c;
   }();
   return collator.compare(a, b);
+}
+
+void AddOkCancelButtons(QDialog* dialog, QBoxLayout* layout) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+  buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+}
+
+QTreeWidget* NewPickerList(QDialog* dialog, const char* objectName, std::function<void()> refill) {
+  auto* list = new QTreeWidget(dialog);
+  list->setObjectName(QString::fromLatin1(objectName));
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
+  list->header()->setSectionsClickable(true);
+  QObject::connect(list->header(), &QHeaderView::sectionClicked, dialog, [refill] { refill(); });
+  QObject::connect(list, &QTreeWidget::itemDoubleClicked, dialog, [dialog](QTreeWidgetItem* item) {
+    if (item && item->isSelected()) dialog->accept();
+  });
+  return list;
 }

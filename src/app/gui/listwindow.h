@@ -8,8 +8,11 @@
 #include "app/lists.h"
 #include "app/mdichild.h"
 
+class QBoxLayout;
+class QDialog;
 class QHBoxLayout;
 class QLabel;
+class QTreeWidget;
 class QPushButton;
 class QTreeView;
 
@@ -92,3 +95,10 @@ QString ChooseFile(QWidget* owner, bool save, const QString& proposedName, const
 // The desktop's order of texts, as the pickers sort their lines (the
 // desktop's language; English where it names none).
 int DesktopCompare(const QString& a, const QString& b);
+
+// The "OK" (default) and "Cancel" row at the foot of a dialog.
+void AddOkCancelButtons(QDialog* dialog, QBoxLayout* layout);
+
+// A picker's list: plain lines, sorted anew (refill) on a header click, a
+// double click on a line confirms the dialog.
+QTreeWidget* NewPickerList(QDialog* dialog, const char* objectName, std::function<void()> refill);

@@ -300,23 +300,10 @@ TfrmSelectProject::TfrmSelectProject(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("TfrmSelectProject"));
   setWindowTitle(QStringLiteral("Select project"));
   auto* layout = new QVBoxLayout(this);
-  lvwProjects = new QTreeWidget(this);
-  lvwProjects->setObjectName(QStringLiteral("lvwProjects"));
+  lvwProjects = NewPickerList(this, "lvwProjects", [this] { Fill(); });
   lvwProjects->setHeaderLabels({QStringLiteral("Name")});
-  lvwProjects->setRootIsDecorated(false);
-  lvwProjects->setUniformRowHeights(true);
-  lvwProjects->header()->setSectionsClickable(true);
-  connect(lvwProjects->header(), &QHeaderView::sectionClicked, this, [this] { Fill(); });
-  connect(lvwProjects, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-    if (item && item->isSelected()) accept();
-  });
   layout->addWidget(lvwProjects);
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(buttons);
+  AddOkCancelButtons(this, layout);
   resize(360, 360);
 }
 

@@ -191,28 +191,15 @@ TfrmSelectTemplate::TfrmSelectTemplate(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("TfrmSelectTemplate"));
   setWindowTitle(QStringLiteral("Select template"));
   auto* layout = new QVBoxLayout(this);
-  lvwTemplates = new QTreeWidget(this);
-  lvwTemplates->setObjectName(QStringLiteral("lvwTemplates"));
+  lvwTemplates = NewPickerList(this, "lvwTemplates", [this] { Fill(); });
   lvwTemplates->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Width"), QStringLiteral("Height"),
                                  QStringLiteral("Radius"), QStringLiteral("Spare %")});
   const int widths[] = {150, 70, 70, 72, 60};
   for (int i = 0; i < 5; ++i) lvwTemplates->header()->resizeSection(i, widths[i]);
   for (int i = 1; i < 5; ++i) lvwTemplates->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
   lvwTemplates->header()->setStretchLastSection(false);
-  lvwTemplates->setRootIsDecorated(false);
-  lvwTemplates->setUniformRowHeights(true);
-  lvwTemplates->header()->setSectionsClickable(true);
-  connect(lvwTemplates->header(), &QHeaderView::sectionClicked, this, [this] { Fill(); });
-  connect(lvwTemplates, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-    if (item && item->isSelected()) accept();
-  });
   layout->addWidget(lvwTemplates);
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(buttons);
+  AddOkCancelButtons(this, layout);
   resize(470, 360);
 }
 
