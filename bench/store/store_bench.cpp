@@ -7,6 +7,7 @@
 
 #include "store/datafile.h"
 #include "store/messages.h"
+#include "store/large_datafile.h"
 #include "store/transitrecord.h"
 
 namespace {
@@ -18,43 +19,13 @@ public:
   int Count = 0;
 };
 
-void Fill() {
-  Customers.Clear();
-  Projects.Clear();
-  Transits.Clear();
-  Conduits.Clear();
-  for (int c = 0; c < 200; ++c) Customers.Items(Customers.Add())->Name = "Customer " + std::to_string(c);
-  for (int p = 0; p < 2000; ++p) {
-    TRecProject* project = Projects.Items(Projects.Add());
-    project->Name = "Project " + std::to_string(p);
-    project->Customer = "Customer " + std::to_string(p % 200);
-    project->CreatedBy = project->ModifiedBy = "engineer";
-    project->Created = project->Modified = 45000 + p;
-    project->Comments = "Deck " + std::to_string(p % 7) + "\r\nframe " + std::to_string(p);
-    for (int t = 0; t < 10; ++t) {
-      const int index = Transits.Add();
-      InitTransitRecord(index);
-      TRecTransit* transit = Transits.Items(index);
-      transit->ProjectID = project->ID;
-      transit->Name = "MCT-" + std::to_string(p) + "-" + std::to_string(t);
-      transit->Width = 100000 + t * 10000;
-      for (int k = 0; k < 10; ++k) {
-        TRecConduit* c = Conduits.Items(Conduits.Add());
-        c->TransitID = transit->ID;
-        c->OuterDiameter = 8000 + k * 3500 + t;
-        c->Amount = 1 + k;
-      }
-    }
-  }
-}
-
 struct TFixture {
   TFixture() {
     char pattern[] = "/tmp/trellane-bench-XXXXXX";
     Dir = mkdtemp(pattern);
     Path = (Dir / "Trellane.tbs").string();
     SetMessageSink(&Sink);
-    Fill();
+    FillLargeTables();
     SaveDataFile(Path);
   }
   ~TFixture() {
