@@ -1,5 +1,7 @@
 #include "update/selfinstall.h"
 
+#include "app/paths.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
@@ -79,7 +81,10 @@ void SyncFolder(const std::string& folder) {
 
 bool ReplaceProgramFile(const std::string& source, const std::string& target, std::string& reason) {
   const std::string folder = FolderOf(target);
-  if (FileInUse(folder + ProgramDataFileName)) {
+  // A running copy holds its data file: beside the program in a portable
+  // install, else in the desktop's data folder.
+  const std::string dataFile = FindFilePlaces(folder.empty() ? "." : folder.substr(0, folder.size() - 1)).DataFile;
+  if (FileInUse(folder + ProgramDataFileName) || FileInUse(dataFile)) {
     reason = "Another copy of the program is still running.";
     return false;
   }

@@ -91,6 +91,30 @@ TEST_F(SelfInstall, WaitsWhileTheOldProgramRunsThenInstalls) {
   EXPECT_EQ(ReadFile(Target), "new program");
 }
 
+// A copy that keeps its data file in the desktop's data folder is waited for
+// just the same.
+TEST_F(SelfInstall, WaitsForACopyWhoseDataFileIsInTheDesktopFolder) {
+  const char* before = ::getenv("XDG_DATA_HOME");
+  const std::string saved = before ? before : "";
+  ::setenv("XDG_DATA_HOME", (Folder / "data").c_str(), 1);
+  std::filesystem::create_directories(Folder / "data/trellane");
+  {
+    TRunningCopy running(Folder / "data/trellane/Trellane.tbs");
+    TScriptedDialog dialog;
+    EXPECT_EQ(InstallNewVersion(Installer, Target, dialog, Options), TInstallOutcome::Cancelled);
+    EXPECT_EQ(dialog.Texts.size(), 1u);
+    EXPECT_EQ(ReadFile(Target), "old program");
+  }
+  Started.clear();
+  TScriptedDialog dialog;
+  EXPECT_EQ(InstallNewVersion(Installer, Target, dialog, Options), TInstallOutcome::Installed);
+  EXPECT_EQ(ReadFile(Target), "new program");
+  if (before)
+    ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+  else
+    ::unsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(SelfInstall, RetryAfterTheUserClosedTheOldProgramAndCancelKeepsIt) {
   {
     TRunningCopy running(Folder / ProgramDataFileName);
