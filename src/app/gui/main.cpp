@@ -4,6 +4,7 @@
 #include <QStyleHints>
 
 #include "app/paths.h"
+#include "longhints.h"
 #include "mainwindow.h"
 #include "messagesink.h"
 #include "programimages.h"
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("trellane"));
   QApplication::setApplicationDisplayName(QStringLiteral("Trellane"));
   InitProgramImages();
+  TLongHints longHints;
+  app.installEventFilter(&longHints);
 
 #ifdef TRELLANE_HAS_UPDATE
   // Started as the downloaded installer, the program installs itself and ends
