@@ -196,11 +196,15 @@ void TfrmMain::AddChild(QWidget* window) {
   const QSize own = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
   QMdiSubWindow* sub = MdiArea->addSubWindow(window);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  // The child keeps its own size; the frame adds its border and title.
-  const QSize inner = own.expandedTo(window->minimumSize());
-  window->resize(inner);
+  // The child keeps its own size, within the frame's client area (but never
+  // below its minimum); the frame adds its border and title.
   const int border = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
   const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+  QSize inner = own;
+  const QSize room = MdiArea->viewport()->size() - QSize(2 * border, title + border);
+  if (room.width() > 200 && room.height() > 200) inner = inner.boundedTo(room);
+  inner = inner.expandedTo(window->minimumSize());
+  window->resize(inner);
   sub->resize(inner + QSize(2 * border, title + border));
   int left = 0, top = 0;
   Cascade.Place(MdiArea->subWindowList().size() == 1, sub->width(), sub->height(), MdiArea->viewport()->width(),

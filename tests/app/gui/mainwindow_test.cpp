@@ -214,6 +214,14 @@ TEST_F(MainWindow, CascadesNewWindowsAndShowBringsAnOpenOneToTheFront) {
   wide->resize(f.Frame.Area()->viewport()->width() - 60, 100);
   f.Frame.AddChild(wide);
   EXPECT_EQ(SubGeometry(wide).left(), 0);
+  // One wider and higher than the client area is fitted into it, but never
+  // below its minimum.
+  auto* huge = new TDummyChild("TfrmHuge");
+  huge->setMinimumSize(300, 900);
+  huge->resize(3000, 2000);
+  f.Frame.AddChild(huge);
+  EXPECT_LE(SubGeometry(huge).width(), f.Frame.Area()->viewport()->width());
+  EXPECT_EQ(huge->size().height(), 900);
   guitest::SaveScreenshot(&f.Frame, QStringLiteral("mainwindow_children"));
 }
 
