@@ -252,13 +252,6 @@ void CloseChildWindow(QWidget* window) {
   else window->close();
 }
 
-void ShowFailure(QWidget* owner, const std::exception& failure) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), MessageText(failure.what()),
-                  QMessageBox::Ok, DialogOwner(owner));
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
-}
-
 namespace {
 TFileDialog& InstalledDialog() {
   static TFileDialog dialog;

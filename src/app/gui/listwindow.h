@@ -80,8 +80,6 @@ protected:
 // Closes a child window (its frame window in the multiple-document area).
 void CloseChildWindow(QWidget* window);
 
-// The program's general error box: the failure's message alone.
-void ShowFailure(QWidget* owner, const std::exception& failure);
 
 // The open and save dialogs of the export files. Tests install their own;
 // an empty one gives Qt's dialogs. Returns the full path, or empty when

@@ -29,6 +29,7 @@
 #include "preferences.h"
 #include "programimages.h"
 #include "qtext.h"
+#include "qtservices.h"
 #include "splash.h"
 #include "store/changes.h"
 #include "store/config.h"
@@ -410,11 +411,7 @@ void TfrmMain::RestoreWindows() {
     else if (sub->minimumSize() == sub->maximumSize() && FitRestoredRect(rect, area.width(), area.height(), 0, 0))
       sub->move(rect.Left, rect.Top);  // a fixed-size editor keeps its size
   }
-  if (!failure.empty()) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), MessageText(failure),
-                    QMessageBox::Ok, this);
-    box.exec();
-  }
+  if (!failure.empty()) ShowFailure(this, failure);
   if (!opened) ShowProjectList();
 }
 

@@ -68,3 +68,10 @@ void ShowErrorBox(QWidget* owner, const std::string& lead, const std::string& me
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }
+
+void ShowFailure(QWidget* owner, const std::string& message) {
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), MessageText(message),
+                  QMessageBox::Ok, DialogOwner(owner));
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include <QPointer>
 #include <QWidget>
+#include <exception>
 
 #include "editor/services.h"
 
@@ -40,3 +41,6 @@ QWidget* DialogOwner(QWidget* preferred);
 
 // The system's error boxes: the fixed lead text, two line breaks, the message.
 void ShowErrorBox(QWidget* owner, const std::string& lead, const std::string& message);
+// The general error box of a failed action: the failure's message alone.
+void ShowFailure(QWidget* owner, const std::string& message);
+inline void ShowFailure(QWidget* owner, const std::exception& failure) { ShowFailure(owner, failure.what()); }

@@ -12,6 +12,7 @@
 
 #include "core/units.h"
 #include "qtext.h"
+#include "qtservices.h"
 #include "spinfield.h"
 
 TClampedSpin::TClampedSpin(QWidget* parent) : QDoubleSpinBox(parent) {
@@ -138,7 +139,7 @@ void TfrmEditConduit::Refresh(bool quick) {
   try {
     Presenter->Refresh(true, quick, false);
   } catch (const std::exception& e) {
-    QMessageBox::critical(this, QApplication::applicationDisplayName(), MessageText(e.what()));
+    ShowFailure(this, e);
   }
 }
 

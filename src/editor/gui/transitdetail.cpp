@@ -35,6 +35,7 @@
 #include "editor/storelink.h"
 #include "store/tables.h"
 #include "qtext.h"
+#include "qtservices.h"
 #include "spinfield.h"
 #include "textguard.h"
 #include "transitpicture.h"
@@ -399,9 +400,7 @@ void TfrmTransitDetail::Call(F&& operation) {
     operation(*FPresenter);
   } catch (const std::exception& e) {
     --FCallDepth;
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), MessageText(e.what()),
-                    QMessageBox::Ok, DialogOwner(this));
-    box.exec();
+    ShowFailure(this, e);
     return;
   }
   --FCallDepth;

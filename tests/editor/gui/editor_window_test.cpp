@@ -28,6 +28,7 @@
 
 #include "core/sample_transits.h"
 #include "core/units.h"
+#include "editor/stored_transits.h"
 #include "core/draw/export.h"
 #include "editor/gui/drawingexport.h"
 #include "editor/gui/editconduit.h"
@@ -94,26 +95,6 @@ TAnswer TypeConduit(const char* amount, const char* diameter) {
 
 TAnswer Escape() {
   return [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); };
-}
-
-int32_t StoreTransit(const TTransit& model, const std::string& name, int32_t projectId = 1) {
-  const int index = Transits.Add();
-  InitTransitRecord(index);
-  TRecTransit* record = Transits.Items(index);
-  record->ProjectID = projectId;
-  TTransit copy;
-  copy.Assign(model);
-  copy.Name = name;
-  SaveToRecord(copy, record->ID);
-  return record->ID;
-}
-TRecTransit& Record(int32_t id) { return *Transits.Items(Transits.IndexOfID(id)); }
-
-TTransit CableTransit() {
-  TTransit t = MakeTransit(fsKova, ctCables, clA, 200, 150, 10, 200);
-  AddGroup(t, 4, 20);
-  AddGroup(t, 2, 12);
-  return t;
 }
 
 // Types text of any characters, as a keyboard would send it.
