@@ -17,10 +17,11 @@ void Usage(std::ostream& out) {
          "       [--unit mm|inch] [--wmf OUT.wmf]\n"
          "                                 draw a transit as the editor shows it (PNG), in its screen colours\n"
          "                                 (SVG) or as CAD geometry in mm (DXF); --wmf: the report metafile\n"
-         "  report FILE -o OUT.rtf|OUT.pdf [--project NAME] [--transit NAME]... [--images none|small|medium|large]\n"
-         "         [--contents totals|transits|both] [--unit mm|inch] [--config FILE.ini]\n"
+         "  report FILE -o OUT.rtf|OUT.pdf|OUT.xlsx|OUT.csv [--project NAME] [--transit NAME]...\n"
+         "         [--images none|small|medium|large] [--contents totals|transits|both] [--unit mm|inch] [--config FILE.ini]\n"
          "                                 write the RTF material report of a project (.tbs, .hpf) or transit (.htf),\n"
-         "                                 or its pages as PDF (chosen by the extension)\n";
+         "                                 its pages as PDF, or its bill of materials as a spreadsheet (.xlsx: sheets\n"
+         "                                 Transits, Materials and Totals; .csv: Materials), chosen by the extension\n";
 }
 }  // namespace
 

@@ -1,6 +1,7 @@
 // trellane-cli report FILE -o OUT.rtf: the RTF material report of a project
 // (data file or project export) or of one transit (transit export); with
-// -o OUT.pdf its pages as PDF, laid out as the viewer shows them.
+// -o OUT.pdf its pages as PDF, laid out as the viewer shows them; with
+// -o OUT.xlsx or OUT.csv its bill of materials as a spreadsheet.
 #include <algorithm>
 #include <fstream>
 #include <iostream>
@@ -10,7 +11,9 @@
 #include "core/errors.h"
 #include "core/transit.h"
 #include "core/units.h"
+#include "editor/advice.h"
 #include "reports/report.h"
+#include "reports/spreadsheet.h"
 #include "store/config.h"
 #include "store/datafile.h"
 #include "store/exports.h"
@@ -33,7 +36,7 @@ struct TReportArgs {
 };
 
 const char* const kUsage =
-    "usage: trellane-cli report FILE -o OUT.rtf|OUT.pdf [--project NAME] [--transit NAME]... "
+    "usage: trellane-cli report FILE -o OUT.rtf|OUT.pdf|OUT.xlsx|OUT.csv [--project NAME] [--transit NAME]... "
     "[--images none|small|medium|large] [--contents totals|transits|both] [--unit mm|inch] [--config FILE.ini]";
 
 TReportArgs ParseArgs(const TArgs& args) {
@@ -141,6 +144,11 @@ int RunReport(const TArgs& args) {
   else if (r.Config.empty()) CurrentLengthUnit = luMillimetre;
 
   const std::string ext = FileExtension(r.File);
+  // A spreadsheet holds the figures only: the report is built without pictures.
+  const bool spreadsheet = IsSpreadsheetPath(r.Output);
+  const int imageSize = spreadsheet ? risNone : r.ImageSize;
+  TReportSheets sheets;
+  SheetWarningText() = [](const TTransit& transit) { return ComputeWarnings(transit).Warning; };
   ClearTables();
   std::string report;
   if (ext == ".htf") {
@@ -152,7 +160,7 @@ int RunReport(const TArgs& args) {
       if (name != transit.Name) throw TError("the file holds no transit named '" + name + "'");
     // As the transit editor has it when its report is asked for.
     ValidateSortFill(transit);
-    report = BuildTransitReport(transit, r.ImageSize);
+    report = BuildTransitReport(transit, imageSize, &sheets);
   } else if (ext == ".tbs" || ext == ".hpf") {
     int projectIndex;
     if (ext == ".tbs") {
@@ -171,9 +179,13 @@ int RunReport(const TArgs& args) {
         throw TError("no project named '" + r.Project + "'");
     }
     const int32_t projectId = Projects.Items(projectIndex)->ID;
-    report = BuildProjectReport(projectId, CheckedTransits(projectId, r.TransitNames), r.ImageSize, r.Contents);
+    report = BuildProjectReport(projectId, CheckedTransits(projectId, r.TransitNames), imageSize, r.Contents, &sheets);
   } else {
     throw TError("unknown file kind '" + r.File + "': expected .tbs, .hpf or .htf");
+  }
+  if (spreadsheet) {
+    WriteSpreadsheetFile(r.Output, sheets);
+    return ExitOk;
   }
 #if TRELLANE_HAVE_REPORTS_GUI
   if (FileExtension(r.Output) == ".pdf") {

@@ -156,7 +156,10 @@ void TMaterialsUsedForTransit::Calculate(const TTransit& transit) {
   for (TMaterialItem& item : Items)
     if (item.Kind == mkVeskamorSheet || item.Kind == mkStrip || item.Kind == mkWrap)
       item.Amount = MaterialCeiling(item.Amount);
-  for (TMaterialItem& item : Items) item.Amount = item.Amount * transit.TransitsInProject;
+  for (TMaterialItem& item : Items) {
+    item.AmountPerTransit = item.Amount;
+    item.Amount = item.Amount * transit.TransitsInProject;
+  }
 }
 
 void TMaterialsUsedForTransit::AddConduitMaterials(const TTransit& transit) {

@@ -33,6 +33,9 @@ struct TMaterialItem {
   double Size2 = 0;          // sleeve inner diameter, sheet thickness
   double Length = 0;         // piece length, sheet width
   double Amount = 0;         // pieces, sheets, metres or (fractional) cartridges
+  // Calculate: the amount for one transit, before it is multiplied by the
+  // times the transit is used. Lines merged by AddFrom keep the first one's.
+  double AmountPerTransit = 0;
   bool NonStandard = false;  // must be cut by hand: the piece is more than 1 mm longer than the depth
 };
 

@@ -4,6 +4,7 @@
 #include "core/transit.h"
 #include "core/units.h"
 #include "reports/rtfwriter.h"
+#include "reports/spreadsheet.h"
 #include "store/settings.h"
 #include "store/tables.h"
 #include "store/transitrecord.h"
@@ -256,9 +257,14 @@ void WritePageBreak(std::string& s) { WriteLine(s, "\\page"); }
 
 void WriteReportFooter(std::string& s) { WriteLine(s, "\\par }"); }
 
-std::string BuildTransitReport(TTransit& transit, int imageSize) {
+std::string BuildTransitReport(TTransit& transit, int imageSize, TReportSheets* sheets, const std::string& project) {
   TMaterialsUsedForTransit materials;
   materials.Calculate(transit);
+  if (sheets) {
+    *sheets = TReportSheets();
+    sheets->Transits.push_back(SheetTransit(transit, project, materials));
+    sheets->Totals = materials.Lines();
+  }
   std::string s;
   WriteReportHeader(s);
   WriteTransitSection(s, transit, materials, imageSize, imageSize);
@@ -275,12 +281,17 @@ std::vector<int32_t> ProjectTransitIds(int32_t projectId) {
 }
 
 std::string BuildProjectReport(int32_t projectId, const std::vector<int32_t>& checked, int imageSize,
-                               TProjectReportContents contents) {
+                               TProjectReportContents contents, TReportSheets* sheets) {
   const int projectIndex = Projects.IndexOfID(projectId);
   if (projectIndex < 0) throw TError("Project not found");
   const TRecProject& project = *Projects.Items(projectIndex);
   const bool withTotals = contents != prcTransits;
   const bool withTransits = contents != prcTotals;
+  if (sheets) {
+    *sheets = TReportSheets();
+    sheets->WithTotals = withTotals;
+    sheets->WithTransits = withTransits;
+  }
 
   // The transit sections come first: they calculate what the totals add up.
   TMaterialsUsedForTransit totals;
@@ -293,6 +304,7 @@ std::string BuildProjectReport(int32_t projectId, const std::vector<int32_t>& ch
     TMaterialsUsedForTransit materials;
     materials.Calculate(transit);
     totals.AddFrom(materials);
+    if (sheets && withTransits) sheets->Transits.push_back(SheetTransit(transit, project.Name, materials));
     WritePageBreak(transitPart);
     WriteTransitSection(transitPart, transit, materials, imageSize, imageSize);
     WriteMaterialList(transitPart, materials, true, false);
@@ -319,6 +331,7 @@ std::string BuildProjectReport(int32_t projectId, const std::vector<int32_t>& ch
     WriteMaterialList(s, totals, true, true);
   }
   if (withTransits) s += transitPart;
+  if (sheets && withTotals) sheets->Totals = totals.Lines();
   WriteReportFooter(s);
   return s;
 }

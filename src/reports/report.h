@@ -6,6 +6,7 @@
 #include "reports/materials.h"
 
 class TTransit;
+struct TReportSheets;
 
 // The material report: RTF text appended to a byte string (the stream). The
 // header reads the company and distributor lines and the grid setting from
@@ -29,7 +30,10 @@ enum TReportImageSize : int { risNone = 0, risSmall = 2500, risMedium = 5000, ri
 
 // The report of one filled transit: header, its section with the picture of
 // that size, its materials (calculated here) without price columns, footer.
-std::string BuildTransitReport(TTransit& transit, int imageSize);
+// With sheets: also the figures of the report for a spreadsheet (the
+// transit, in the named project, and its materials as the totals).
+std::string BuildTransitReport(TTransit& transit, int imageSize, TReportSheets* sheets = nullptr,
+                               const std::string& project = {});
 
 // What a project report holds.
 enum TProjectReportContents { prcTotals, prcTransits, prcBoth };
@@ -39,9 +43,10 @@ enum TProjectReportContents { prcTotals, prcTransits, prcBoth };
 // all checked transits and/or their sections, as chosen. Each transit is
 // loaded from its record and filled. The project's transits as the report
 // dialog lists them (table order) decide whether the totals carry a note
-// naming the checked ones.
+// naming the checked ones. With sheets: also the figures of the report for a
+// spreadsheet, the very lines and totals the report prints.
 std::string BuildProjectReport(int32_t projectId, const std::vector<int32_t>& checkedTransitIds, int imageSize,
-                               TProjectReportContents contents);
+                               TProjectReportContents contents, TReportSheets* sheets = nullptr);
 
 // The identifiers of the project's transits in table order (the report
 // dialog's list).
