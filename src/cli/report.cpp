@@ -148,7 +148,9 @@ int RunReport(const TArgs& args) {
   const bool spreadsheet = IsSpreadsheetPath(r.Output);
   const int imageSize = spreadsheet ? risNone : r.ImageSize;
   TReportSheets sheets;
-  SheetWarningText() = [](const TTransit& transit) { return ComputeWarnings(transit).Warning; };
+  SheetWarningText() = [](const TTransit& transit) {
+    return WarningAndMessages(ComputeWarnings(transit).Warning, transit);
+  };
   ClearTables();
   std::string report;
   if (ext == ".htf") {

@@ -4,19 +4,20 @@
 #include "core/transit.h"
 #include "reports/spreadsheet.h"
 
-namespace {
-std::string Join(const std::vector<std::string>& lines, const char* separator) {
-  std::string out;
-  for (const std::string& line : lines) out += (out.empty() ? "" : separator) + line;
+bool IsSealantKind(uint8_t kind) { return kind == mkTisoSealant || kind == mkHorlanSealant || kind == mkGrentaxSealant; }
+
+std::string WarningAndMessages(const std::string& warningLine, const TTransit& transit) {
+  std::string out = warningLine;
+  for (const std::string& message : transit.Messages) {
+    if (message.empty()) continue;
+    if (!out.empty()) out += "; ";
+    out += message;
+  }
   return out;
 }
 
-}  // namespace
-
-bool IsSealantKind(uint8_t kind) { return kind == mkTisoSealant || kind == mkHorlanSealant || kind == mkGrentaxSealant; }
-
 TSheetWarningText& SheetWarningText() {
-  static TSheetWarningText text = [](const TTransit& transit) { return Join(transit.Messages, "; "); };
+  static TSheetWarningText text = [](const TTransit& transit) { return WarningAndMessages({}, transit); };
   return text;
 }
 

@@ -300,6 +300,17 @@ size_t ShownWidth(const TCell& cell, TCellFormat format) {
   return longest;
 }
 
+// A line break in a workbook's cell is a line feed alone.
+std::string CellLines(const std::string& text) {
+  if (text.find('\r') == std::string::npos) return text;
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') out += text[i];
+    else if (i + 1 >= text.size() || text[i + 1] != '\n') out += '\n';
+  }
+  return out;
+}
+
 void Check(lxw_error error, const char* what) {
   if (error != LXW_NO_ERROR) throw TError(std::string("Cannot write the workbook (") + what + "): " + lxw_strerror(error));
 }
@@ -322,7 +333,7 @@ void WriteXlsxSheet(lxw_workbook* book, const TSheet& sheet, lxw_format* bold, l
       if (cell.Type == TCell::Number)
         Check(worksheet_write_number(ws, r, col, cell.NumberValue, format), "number");
       else if (cell.Type == TCell::Text && !cell.Value.empty())
-        Check(worksheet_write_string(ws, r, col, cell.Value.c_str(), nullptr), "text");
+        Check(worksheet_write_string(ws, r, col, CellLines(cell.Value).c_str(), nullptr), "text");
       widths[c] = std::max(widths[c], ShownWidth(cell, sheet.Columns[c].Format) + 1);
     }
     ++r;

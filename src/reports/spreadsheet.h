@@ -42,6 +42,9 @@ struct TReportSheets {
 // put in the editor's warning line.
 using TSheetWarningText = std::function<std::string(const TTransit& transit)>;
 TSheetWarningText& SheetWarningText();
+// A warning line followed by the transit's messages, the non-empty ones
+// joined by "; ".
+std::string WarningAndMessages(const std::string& warningLine, const TTransit& transit);
 
 // A filled transit and its calculated materials as a row of the sheets.
 TSheetTransit SheetTransit(const TTransit& transit, const std::string& project,

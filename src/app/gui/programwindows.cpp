@@ -1,8 +1,10 @@
 #include "programwindows.h"
 
+#include "editor/advice.h"
 #include "editor/gui/editorwindows.h"
 #include "listwindows.h"
 #include "reports/gui/reportwindows.h"
+#include "reports/spreadsheet.h"
 
 #ifdef TRELLANE_HAS_UPDATE
 #include "updatewindows.h"
@@ -12,6 +14,10 @@ void RegisterProgramWindows() {
   RegisterListWindows();
   RegisterEditorWindows();
   RegisterReportWindows();
+  // A report's spreadsheet carries the editor's warning line of each transit.
+  SheetWarningText() = [](const TTransit& transit) {
+    return WarningAndMessages(ComputeWarnings(transit).Warning, transit);
+  };
 #ifdef TRELLANE_HAS_UPDATE
   RegisterUpdateWindows();
 #endif

@@ -1,13 +1,16 @@
 #include "reports/gui/reportdelivery.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QUrl>
 
 #include "app/gui/host.h"
 #include "app/gui/qtext.h"
 #include "app/gui/qtservices.h"
 #include "reports/gui/rtfviewer.h"
+#include "reports/spreadsheet.h"
 #include "reports/tempreport.h"
 
 TReportOpener& ReportOpener() {
@@ -23,14 +26,20 @@ QString& ReportTempFolder() {
 }
 
 namespace {
-bool ShowInViewer(const std::string& rtf, QWidget* owner) {
+const char* const kXlsxFilter = "Excel workbook (*.xlsx)";
+const char* const kCsvFilter = "CSV, comma separated (*.csv)";
+
+bool ShowInViewer(const std::string& rtf, QWidget* owner, const TReportSheets* sheets) {
   TfrmRTFviewer* viewer = MdiHost() ? dynamic_cast<TfrmRTFviewer*>(MdiHost()->ShowRTFViewer()) : nullptr;
   if (!viewer) {
     ShowErrorBox(owner, "Error showing the report:", "The report viewer is not available.");
     return false;
   }
   try {
-    viewer->LoadReport(rtf);
+    if (sheets)
+      viewer->LoadReport(rtf, *sheets);
+    else
+      viewer->LoadReport(rtf);
   } catch (const std::exception& e) {
     ShowErrorBox(owner, "Error showing the report:", e.what());
     return false;
@@ -39,8 +48,8 @@ bool ShowInViewer(const std::string& rtf, QWidget* owner) {
 }
 }  // namespace
 
-bool DeliverReport(const std::string& rtf, bool external, QWidget* owner) {
-  if (!external) return ShowInViewer(rtf, owner);
+bool DeliverReport(const std::string& rtf, bool external, QWidget* owner, const TReportSheets* sheets) {
+  if (!external) return ShowInViewer(rtf, owner, sheets);
   std::string problem;
   try {
     const QString folder = ReportTempFolder().isEmpty() ? QDir::tempPath() : ReportTempFolder();
@@ -53,5 +62,48 @@ bool DeliverReport(const std::string& rtf, bool external, QWidget* owner) {
   TQtMessageBoxes boxes(DialogOwner(owner));
   if (boxes.AskYesNo(problem + "\r\rShow the report in the internal report viewer instead?", "Material report") != mrYes)
     return false;
-  return ShowInViewer(rtf, owner);
+  return ShowInViewer(rtf, owner, sheets);
+}
+
+TSpreadsheetChooser& SpreadsheetChooser() {
+  static TSpreadsheetChooser chooser = [](QWidget* owner) {
+    QFileDialog dialog(DialogOwner(owner), QStringLiteral("Spreadsheet"), QString(),
+                       QLatin1String(kXlsxFilter) + QStringLiteral(";;") + QLatin1String(kCsvFilter));
+    dialog.setObjectName(QStringLiteral("SpreadsheetFileDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+      dialog.setDefaultSuffix(filter == QLatin1String(kCsvFilter) ? QStringLiteral("csv") : QStringLiteral("xlsx"));
+    });
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                  : QString();
+  };
+  return chooser;
+}
+
+QString WriteSpreadsheetTold(const TReportSheets& sheets, QString path, QWidget* owner) {
+  if (!IsSpreadsheetPath(S(path))) path += QStringLiteral(".xlsx");
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    WriteSpreadsheetFile(S(path), sheets);
+  } catch (const std::exception& e) {
+    QApplication::restoreOverrideCursor();
+    ShowErrorBox(owner, "Error writing the spreadsheet:", e.what());
+    return {};
+  }
+  QApplication::restoreOverrideCursor();
+  return path;
+}
+
+bool SaveSpreadsheet(const TReportSheets& sheets, QWidget* owner) {
+  const QString chosen = SpreadsheetChooser()(owner);
+  if (chosen.isEmpty()) return false;
+  const QString path = WriteSpreadsheetTold(sheets, chosen, owner);
+  if (path.isEmpty()) return false;
+  TQtMessageBoxes boxes(DialogOwner(owner));
+  if (boxes.AskYesNo("The spreadsheet has been written to\r" + S(path) + "\r\rOpen it now?", "Material report") == mrYes &&
+      !ReportOpener()(path))
+    boxes.ShowMessage("No application could open the spreadsheet\r" + S(path), "Material report");
+  return true;
 }

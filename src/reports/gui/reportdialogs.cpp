@@ -14,6 +14,7 @@
 #include "app/gui/qtservices.h"
 #include "reports/gui/reportdelivery.h"
 #include "reports/report.h"
+#include "reports/spreadsheet.h"
 #include "store/tables.h"
 
 namespace {
@@ -50,12 +51,15 @@ TfrmReportBase::TfrmReportBase(QWidget* parent) : QDialog(DialogOwner(parent)) {
   create->addWidget(btnShowReport);
   rdoInternalViewer = Radio(grpCreateReport, create, "rdoInternalViewer", "use internal reportviewer");
   rdoExternalViewer = Radio(grpCreateReport, create, "rdoExternalViewer", "use Word or other RTF-viewer");
+  btnSpreadsheet = Button(grpCreateReport, "btnSpreadsheet", "Spreadsheet (.xlsx / .csv)...");
+  create->addWidget(btnSpreadsheet);
   create->addStretch();
   rdoInternalViewer->setChecked(true);
 
   btnClose = Button(this, "btnClose", "Close");
   connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
   connect(btnShowReport, &QPushButton::clicked, this, &TfrmReportBase::ShowReport);
+  connect(btnSpreadsheet, &QPushButton::clicked, this, &TfrmReportBase::SaveSpreadsheet);
 }
 
 int TfrmReportBase::ImageSize() const {
@@ -69,16 +73,31 @@ bool TfrmReportBase::External() const { return rdoExternalViewer->isChecked(); }
 
 void TfrmReportBase::ShowReport() {
   std::string rtf;
+  TReportSheets sheets;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
-    rtf = BuildReport();
+    rtf = BuildReport(ImageSize(), &sheets);
   } catch (const std::exception& e) {
     QApplication::restoreOverrideCursor();
     TQtMessageBoxes(this).ShowMessage(e.what(), S(windowTitle()));
     return;
   }
   QApplication::restoreOverrideCursor();
-  if (DeliverReport(rtf, External(), this)) accept();
+  if (DeliverReport(rtf, External(), this, &sheets)) accept();
+}
+
+void TfrmReportBase::SaveSpreadsheet() {
+  TReportSheets sheets;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    BuildReport(risNone, &sheets);  // the figures only: no pictures
+  } catch (const std::exception& e) {
+    QApplication::restoreOverrideCursor();
+    TQtMessageBoxes(this).ShowMessage(e.what(), S(windowTitle()));
+    return;
+  }
+  QApplication::restoreOverrideCursor();
+  if (::SaveSpreadsheet(sheets, this)) accept();
 }
 
 TfrmTransitReport::TfrmTransitReport(const TTransit& transit, QWidget* parent)
@@ -94,13 +113,14 @@ TfrmTransitReport::TfrmTransitReport(const TTransit& transit, QWidget* parent)
   layout->addLayout(buttons, 1, 0, 1, 2);
   setTabOrder(rdoMedium, btnShowReport);
   setTabOrder(btnShowReport, rdoInternalViewer);
-  setTabOrder(rdoInternalViewer, btnClose);
+  setTabOrder(rdoInternalViewer, btnSpreadsheet);
+  setTabOrder(btnSpreadsheet, btnClose);
   btnShowReport->setFocus();
 }
 
-std::string TfrmTransitReport::BuildReport() {
+std::string TfrmTransitReport::BuildReport(int imageSize, TReportSheets* sheets) {
   TTransit copy = Transit;  // the report sorts the conduit groups
-  return BuildTransitReport(copy, ImageSize());
+  return BuildTransitReport(copy, imageSize, sheets);
 }
 
 TfrmProjectReport::TfrmProjectReport(int32_t projectId, QWidget* parent)
@@ -158,7 +178,8 @@ TfrmProjectReport::TfrmProjectReport(int32_t projectId, QWidget* parent)
   setTabOrder(rdoTotalsAndTransits, rdoMedium);
   setTabOrder(rdoMedium, btnShowReport);
   setTabOrder(btnShowReport, rdoInternalViewer);
-  setTabOrder(rdoInternalViewer, btnClose);
+  setTabOrder(rdoInternalViewer, btnSpreadsheet);
+  setTabOrder(btnSpreadsheet, btnClose);
   lvwTransits->setFocus();
 }
 
@@ -169,7 +190,7 @@ void TfrmProjectReport::SelectDeselectAll() {
   for (int i = 0; i < count; ++i) lvwTransits->topLevelItem(i)->setCheckState(0, all ? Qt::Unchecked : Qt::Checked);
 }
 
-std::string TfrmProjectReport::BuildReport() {
+std::string TfrmProjectReport::BuildReport(int imageSize, TReportSheets* sheets) {
   std::vector<int32_t> checked;
   for (int i = 0; i < lvwTransits->topLevelItemCount(); ++i) {
     const QTreeWidgetItem* item = lvwTransits->topLevelItem(i);
@@ -178,5 +199,5 @@ std::string TfrmProjectReport::BuildReport() {
   const TProjectReportContents contents = rdoOnlyTotals->isChecked()     ? prcTotals
                                           : rdoOnlyTransits->isChecked() ? prcTransits
                                                                          : prcBoth;
-  return BuildProjectReport(ProjectId, checked, ImageSize(), contents);
+  return BuildProjectReport(ProjectId, checked, imageSize, contents, sheets);
 }

@@ -9,9 +9,10 @@ class QGroupBox;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
+struct TReportSheets;
 
 // What both report dialogs share: the picture size, the "Show report" button
-// with the choice of viewer, and "Close".
+// with the choice of viewer, the spreadsheet output, and "Close".
 class TfrmReportBase : public QDialog {
   Q_OBJECT
 public:
@@ -21,15 +22,19 @@ public:
 
 protected:
   explicit TfrmReportBase(QWidget* parent);
-  // Builds the report; raises the error of the materials or the writer.
-  virtual std::string BuildReport() = 0;
+  // Builds the report with pictures of that size, and with sheets also its
+  // figures for a spreadsheet; raises the error of the materials or the writer.
+  virtual std::string BuildReport(int imageSize, TReportSheets* sheets) = 0;
   void ShowReport();
+  // "Spreadsheet (.xlsx / .csv)...": the report's figures written to a file.
+  void SaveSpreadsheet();
 
   QGroupBox* grpTransitImages = nullptr;
   QRadioButton *rdoNoImages = nullptr, *rdoSmall = nullptr, *rdoMedium = nullptr, *rdoLarge = nullptr;
   QGroupBox* grpCreateReport = nullptr;
   QPushButton* btnShowReport = nullptr;
   QRadioButton *rdoInternalViewer = nullptr, *rdoExternalViewer = nullptr;
+  QPushButton* btnSpreadsheet = nullptr;
   QPushButton* btnClose = nullptr;
 };
 
@@ -40,7 +45,7 @@ public:
   TfrmTransitReport(const TTransit& transit, QWidget* parent = nullptr);
 
 protected:
-  std::string BuildReport() override;
+  std::string BuildReport(int imageSize, TReportSheets* sheets) override;
 
 private:
   TTransit Transit;
@@ -55,7 +60,7 @@ public:
   void SelectDeselectAll();
 
 protected:
-  std::string BuildReport() override;
+  std::string BuildReport(int imageSize, TReportSheets* sheets) override;
 
 private:
   int32_t ProjectId;

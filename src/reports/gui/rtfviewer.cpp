@@ -26,6 +26,8 @@
 #include "app/gui/qtext.h"
 #include "app/gui/qtservices.h"
 #include "core/errors.h"
+#include "reports/gui/reportdelivery.h"
+#include "reports/spreadsheet.h"
 
 namespace {
 constexpr int kGap = 16;  // grey space round the pages, in pixels
@@ -216,6 +218,8 @@ TfrmRTFviewer::TfrmRTFviewer(QWidget* parent) : QWidget(parent) {
                    &TfrmRTFviewer::ZoomOut);
   actSavePdf = add("actSavePdf", QStringLiteral("Save as PDF"), "application-pdf", QStyle::SP_FileIcon, QKeySequence(),
                    &TfrmRTFviewer::SavePdf);
+  actSaveSpreadsheet = add("actSaveSpreadsheet", QStringLiteral("Save as spreadsheet"), "x-office-spreadsheet",
+                           QStyle::SP_FileIcon, QKeySequence(), &TfrmRTFviewer::SaveSpreadsheet);
   // The preview hangs under the Print button.
   actPreview = new QAction(QStringLiteral("Print Preview..."), this);
   actPreview->setObjectName(QStringLiteral("actPreview"));
@@ -263,9 +267,16 @@ void TfrmRTFviewer::LoadReport(const std::string& bytes) {
   PageView->SetDocument(nullptr);
   Document = std::move(document);
   Bytes = bytes;
+  SheetData.reset();
   Step = 0;
   ApplyZoom();
   PageView->SetDocument(Document.get());
+}
+
+void TfrmRTFviewer::LoadReport(const std::string& bytes, const TReportSheets& sheets) {
+  LoadReport(bytes);
+  SheetData = std::make_unique<TReportSheets>(sheets);
+  ApplyZoom();
 }
 
 void TfrmRTFviewer::ApplyZoom() {
@@ -277,6 +288,7 @@ void TfrmRTFviewer::ApplyZoom() {
   actPrint->setEnabled(loaded);
   actPreview->setEnabled(loaded);
   actSavePdf->setEnabled(loaded);
+  actSaveSpreadsheet->setEnabled(loaded && SheetData != nullptr);
 }
 
 void TfrmRTFviewer::ZoomIn() {
@@ -321,6 +333,15 @@ void TfrmRTFviewer::SavePdf() {
     QApplication::restoreOverrideCursor();
     ShowErrorBox(this, "Error saving the report:", e.what());
   }
+}
+
+void TfrmRTFviewer::SaveSpreadsheet() {
+  if (!Document || !SheetData) return;
+  const QString path = ChooseSaveFile(QStringLiteral("Save as spreadsheet"),
+                                      QStringLiteral("Excel workbook (*.xlsx);;CSV, comma separated (*.csv)"),
+                                      QStringLiteral("xlsx"));
+  if (path.isEmpty()) return;
+  WriteSpreadsheetTold(*SheetData, path, this);
 }
 
 void TfrmRTFviewer::SetUpPrinter(QPrinter& printer) const {

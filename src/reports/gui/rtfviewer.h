@@ -12,6 +12,7 @@
 class QAction;
 class QPrinter;
 class QToolBar;
+struct TReportSheets;
 
 // The pages of a report one below the other on grey, at a zoom factor.
 // Only what is visible is painted; pictures are vectors at every zoom.
@@ -65,6 +66,8 @@ public:
   // Replaces the content with the report in the bytes and zooms to 100 %.
   // Raises TError when they are not RTF (the content stays as it was).
   void LoadReport(const std::string& bytes);
+  // The same, with the report's figures, which "Save as spreadsheet" writes.
+  void LoadReport(const std::string& bytes, const TReportSheets& sheets);
 
   // Zoom step 0 to 10; the zoom is 1.2 to that power, in whole per cent.
   int ZoomStep() const { return Step; }
@@ -84,6 +87,10 @@ public:
   // Renders the pages onto a printer already set up. False on failure.
   bool PrintTo(QPrinter& printer) const;
   void SaveTo(const QString& path);
+  // "Save as spreadsheet": the figures of the report shown (only for a
+  // report loaded with them) as .xlsx or .csv, chosen through the chooser.
+  void SaveSpreadsheet();
+  const TReportSheets* Sheets() const { return SheetData.get(); }
 
   const std::string& ReportBytes() const { return Bytes; }
   const TReportDocument* Report() const { return Document.get(); }
@@ -98,9 +105,10 @@ private:
 
   QToolBar* Tools = nullptr;
   QAction *actSave = nullptr, *actPrint = nullptr, *actPreview = nullptr, *actZoomIn = nullptr,
-          *actZoomOut = nullptr, *actSavePdf = nullptr;
+          *actZoomOut = nullptr, *actSavePdf = nullptr, *actSaveSpreadsheet = nullptr;
   TReportPageView* PageView = nullptr;
   std::unique_ptr<TReportDocument> Document;
   std::string Bytes;
+  std::unique_ptr<TReportSheets> SheetData;
   int Step = 0;
 };
