@@ -25,12 +25,13 @@ namespace {
 // ---------------------------------------------------------------------------
 // The sheets as plain tables that both writers share.
 
-enum TCellFormat : uint8_t { cfGeneral, cfLength, cfPercent };
+enum TCellFormat : uint8_t { cfGeneral, cfLength, cfPercent, cfFraction, cfWhole, cfFormatCount };
 
 struct TCell {
   enum TType : uint8_t { Blank, Text, Number } Type = Blank;
   std::string Value;
   double NumberValue = 0;
+  TCellFormat Format = cfGeneral;  // for a number, over the column's
 };
 
 struct TColumn {
@@ -88,8 +89,8 @@ std::string CellText(const std::string& text) {
   return s;
 }
 
-TCell Text(const std::string& text) { return {TCell::Text, CellText(text), 0}; }
-TCell Number(double value) { return {TCell::Number, {}, value}; }
+TCell Text(const std::string& text) { return {TCell::Text, CellText(text), 0, cfGeneral}; }
+TCell Number(double value, TCellFormat format = cfGeneral) { return {TCell::Number, {}, value, format}; }
 TCell Blank() { return {}; }
 TCell Length(double micrometres) { return Number(micrometres / LengthUnitFactor()); }
 // A size that the line does not have (0) stays empty.
@@ -122,11 +123,13 @@ void AddMaterialCells(std::vector<TCell>& row, const TMaterialItem& m, bool perT
   row.push_back(sealant ? Blank() : SizeOrBlank(m.Size1));
   row.push_back(SizeOrBlank(m.Size2));
   row.push_back(SizeOrBlank(m.Length));
-  if (perTransit) row.push_back(Number(m.AmountPerTransit));
+  // Cartridges are fractions; shown to three places, kept whole.
+  const TCellFormat amountFormat = sealant ? cfFraction : cfGeneral;
+  if (perTransit) row.push_back(Number(m.AmountPerTransit, amountFormat));
   row.push_back(Text(MaterialAmountUnit(m.Kind)));
-  row.push_back(Number(m.Amount));
+  row.push_back(Number(m.Amount, amountFormat));
   // As the report prints a sealant: its millilitres and whole cartridges.
-  row.push_back(sealant ? Number(m.Size1 * m.Amount) : Blank());
+  row.push_back(sealant ? Number(m.Size1 * m.Amount, cfWhole) : Blank());
   row.push_back(sealant ? Number(MaterialCeiling(m.Amount)) : Blank());
 }
 
@@ -285,8 +288,12 @@ size_t ShownWidth(const TCell& cell, TCellFormat format) {
   if (cell.Type == TCell::Number) {
     const double a = std::fabs(cell.NumberValue);
     const int digits = a >= 1 ? static_cast<int>(std::log10(a)) + 1 : 1;
-    const int decimals = format == cfLength ? (CurrentLengthUnit == luInch ? 4 : 2) : format == cfPercent ? 1 : 4;
-    return static_cast<size_t>(digits + decimals + 2);
+    const int decimals = format == cfLength    ? (CurrentLengthUnit == luInch ? 4 : 2)
+                         : format == cfPercent  ? 1
+                         : format == cfFraction ? 3
+                         : format == cfWhole    ? 0
+                                                : 4;
+    return static_cast<size_t>(digits + decimals + 3);
   }
   // The longest line, in characters.
   size_t longest = 0, current = 0;
@@ -328,13 +335,14 @@ void WriteXlsxSheet(lxw_workbook* book, const TSheet& sheet, lxw_format* bold, l
   for (const std::vector<TCell>& row : sheet.Rows) {
     for (size_t c = 0; c < row.size() && c < columns; ++c) {
       const TCell& cell = row[c];
-      lxw_format* format = formats[sheet.Columns[c].Format];
+      const TCellFormat shown = cell.Format != cfGeneral ? cell.Format : sheet.Columns[c].Format;
+      lxw_format* format = formats[shown];
       const auto col = static_cast<lxw_col_t>(c);
       if (cell.Type == TCell::Number)
         Check(worksheet_write_number(ws, r, col, cell.NumberValue, format), "number");
       else if (cell.Type == TCell::Text && !cell.Value.empty())
         Check(worksheet_write_string(ws, r, col, CellLines(cell.Value).c_str(), nullptr), "text");
-      widths[c] = std::max(widths[c], ShownWidth(cell, sheet.Columns[c].Format) + 1);
+      widths[c] = std::max(widths[c], ShownWidth(cell, shown) + 1);
     }
     ++r;
   }
@@ -343,6 +351,11 @@ void WriteXlsxSheet(lxw_workbook* book, const TSheet& sheet, lxw_format* bold, l
     Check(worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width, nullptr), "width");
   }
   worksheet_freeze_panes(ws, 1, 0);
+  // Printed across, as wide as the page, with the titles on every page.
+  worksheet_set_landscape(ws);
+  worksheet_set_paper(ws, 9);  // A4
+  worksheet_fit_to_pages(ws, 1, 0);
+  Check(worksheet_repeat_rows(ws, 0, 0), "titles");
   Check(worksheet_autofilter(ws, 0, 0, static_cast<lxw_row_t>(sheet.Rows.size()), static_cast<lxw_col_t>(columns - 1)),
         "filter");
 }
@@ -400,7 +413,11 @@ std::string SpreadsheetXlsx(const TReportSheets& sheets) {
     format_set_num_format(length, CurrentLengthUnit == luInch ? "0.0000" : "0.00");
     lxw_format* percent = workbook_add_format(book);
     format_set_num_format(percent, "0.0");
-    lxw_format* formats[] = {nullptr, length, percent};
+    lxw_format* fraction = workbook_add_format(book);
+    format_set_num_format(fraction, "0.000");
+    lxw_format* whole = workbook_add_format(book);
+    format_set_num_format(whole, "0");
+    lxw_format* formats[cfFormatCount] = {nullptr, length, percent, fraction, whole};
 
     std::string subject;
     for (const TSheetTransit& t : sheets.Transits)
