@@ -90,7 +90,11 @@ std::string CellText(const std::string& text) {
 }
 
 TCell Text(const std::string& text) { return {TCell::Text, CellText(text), 0, cfGeneral}; }
-TCell Number(double value, TCellFormat format = cfGeneral) { return {TCell::Number, {}, value, format}; }
+// A spreadsheet has no infinities or not-a-numbers: those cells stay empty.
+TCell Number(double value, TCellFormat format = cfGeneral) {
+  if (!std::isfinite(value)) return {};
+  return {TCell::Number, {}, value, format};
+}
 TCell Blank() { return {}; }
 TCell Length(double micrometres) { return Number(micrometres / LengthUnitFactor()); }
 // A size that the line does not have (0) stays empty.
