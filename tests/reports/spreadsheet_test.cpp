@@ -174,6 +174,13 @@ TEST_F(Spreadsheet, ProjectWorkbookHoldsTheReportsFiguresAndCalcsMaterials) {
   EXPECT_EQ(Num(transits.Rows[1]["Diameter (mm)"]), 200.0);
   EXPECT_TRUE(transits.Rows[1]["Width (mm)"].is_null());
   EXPECT_EQ(timesUsed["Main {Deck 3}"], 2);
+  // The figures the report prints for the transit.
+  const std::string cable = Between(report, "Material list for transit 'Main \\{Deck 3\\}'", "\\page");
+  EXPECT_NE(cable.find("\\par Filling rate:\\tab " + FormatFloat("%.1f", Num(transits.Rows[0]["Filling rate (%)"])) +
+                       "%\r\n"),
+            std::string::npos);
+  EXPECT_NE(cable.find("\\par Depth:\\tab " + FormatFloat("%.2f", Num(transits.Rows[0]["Depth (mm)"])) + "\r\n"),
+            std::string::npos);
 
   // Materials: each line is in the transit's section of the report, and
   // amount per transit x times used = total amount.
@@ -241,7 +248,19 @@ TEST_F(Spreadsheet, ProjectWorkbookHoldsTheReportsFiguresAndCalcsMaterials) {
 }
 
 TEST_F(Spreadsheet, ContentsChooseTheSheetsAndTheTransitFileHasItsOwnTotals) {
+  // A transit too small for its cables: the editor's warning line.
+  TRecTransit& small = reportstest::AddTransit(Sample.Project, "Small");
+  small.Width = small.Height = 100000;
+  small.CornerRadius = 0;
+  reportstest::AddConduit(small.ID, 20000, 40);
   SaveData();
+  ASSERT_EQ(Cli("report data.tbs --project 'Deck {3}' --transit Small -o w.xlsx").Status, 0);
+  TReadSheet warned = Sheet(ReadBack("w.xlsx"), "Transits");
+  ASSERT_EQ(warned.Rows.size(), 1u);
+  EXPECT_GT(Num(warned.Rows[0]["Not placed"]), 0);
+  EXPECT_EQ(Txt(warned.Rows[0]["Warning"]),
+            FormatFloat("%.0f", Num(warned.Rows[0]["Not placed"])) + " cables could not be placed");
+
   ASSERT_EQ(Cli("report data.tbs --project 'Deck {3}' --contents totals -o t.xlsx").Status, 0);
   ASSERT_EQ(Cli("report data.tbs --project 'Deck {3}' --contents transits --transit Sheets -o s.xlsx").Status, 0);
   const json totalsOnly = ReadBack("t.xlsx");
