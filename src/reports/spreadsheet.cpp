@@ -247,7 +247,8 @@ std::string CsvField(const TCell& cell) {
 // ---------------------------------------------------------------------------
 // .xlsx
 
-// A private folder for libxlsxwriter's files, removed with all it holds.
+// A folder of our own (mode 0700) for libxlsxwriter, which writes to a file
+// name only; removed with the workbook in it.
 class TPrivateFolder {
 public:
   TPrivateFolder() {
@@ -257,9 +258,9 @@ public:
     Path = pattern;
   }
   ~TPrivateFolder() {
-    for (const char* name : {"/book.xlsx"}) ::unlink((Path + name).c_str());
-    // libxlsxwriter's own scratch files are gone after workbook_close; a
-    // folder that is not empty stays behind rather than be guessed at.
+    ::unlink((Path + "/book.xlsx").c_str());
+    // libxlsxwriter's scratch files are unlinked as they are made; a folder
+    // that is not empty stays behind rather than be guessed at.
     ::rmdir(Path.c_str());
   }
   TPrivateFolder(const TPrivateFolder&) = delete;
