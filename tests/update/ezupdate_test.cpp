@@ -304,11 +304,24 @@ TEST_F(UpdateCheck, RedirectOpensOnlyWebAddressesTheUserAgreesTo) {
   Update->CheckForUpdate();
   Run();
   EXPECT_EQ(Log, (std::vector<std::string>{"ask https://trellane.example/news", "redirect"}));
-  Log.clear();
-  Publish("#redirecttourl=file:///etc/passwd\r\n");
-  Update->CheckForUpdate();
-  Run();
-  EXPECT_EQ(Log, std::vector<std::string>{"error"});
+  // An old signed description, replayed, sends no one anywhere.
+  Answer = true;
+  for (const char* version : {"3.16.1", "2.0"}) {
+    Log.clear();
+    Publish("#redirecttourl=https://trellane.example/old\r\n#version=" + std::string(version) + "\r\n");
+    Update->CheckForUpdate();
+    Run();
+    EXPECT_EQ(Log, std::vector<std::string>{"none"}) << version;
+  }
+  // Only https addresses are followed.
+  for (const char* url : {"http://trellane.example/news", "file:///etc/passwd", "javascript:alert(1)"}) {
+    Log.clear();
+    Publish("#redirecttourl=" + std::string(url) + "\r\n#version=9\r\n");
+    Update->CheckForUpdate();
+    Run();
+    EXPECT_EQ(Log, std::vector<std::string>{"error"}) << url;
+    EXPECT_EQ(ErrorKind, ekDescription) << url;
+  }
 }
 
 TEST_F(UpdateCheck, DescriptionWithoutTextOrVersionIsMissingInformation) {
