@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up what is missing, then builds and runs every test: the release build
 # (benchmarks built, not run), the address and undefined-behaviour sanitizer
-# build, and a short bounded run of every fuzzer.
+# build, the update service under the thread sanitizer, and a short bounded
+# run of every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -33,6 +34,16 @@ cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs" | tee -a "$log"
+
+# The update service hands work between its transfer threads and the
+# interface thread: its libraries and tests again under the thread sanitizer.
+echo "== Thread sanitizer build (update service) and tests"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLANE_THREAD_SANITIZE=ON \
+  -DTRELLANE_TESTS=ON >/dev/null
+cmake --build build/tsan -j "$jobs" --target update_tests
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir build/tsan --output-on-failure -j "$jobs" \
+  -R '^(UpdateCheck|UpdateDescription|UpdateSignature|SelfInstall)\.' | tee -a "$log"
 
 # Every reader and parser has a libFuzzer target; each runs a few seconds
 # from its regression inputs.

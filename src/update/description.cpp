@@ -17,11 +17,11 @@ std::string TrimText(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-std::string GetValue(const std::string& key, const std::string& text, const std::string& endMark) {
-  if (key.empty()) return {};
-  const size_t at = LowerText(text).find(LowerText(key));
-  if (at == std::string::npos) return {};
-  const size_t start = at + key.size();
+namespace {
+
+// The value that starts at start and ends before endMark (an empty mark: the
+// end of the line); empty without that end.
+std::string ValueFrom(const std::string& text, size_t start, const std::string& endMark) {
   size_t end;
   if (endMark.empty()) {
     const size_t lf = text.find('\n', start);
@@ -33,6 +33,27 @@ std::string GetValue(const std::string& key, const std::string& text, const std:
     if (end == std::string::npos) return {};
   }
   return text.substr(start, end - start);
+}
+
+// Where lowerKey begins a line of lower (the text's start, or after a CR or
+// LF) outside [skipBegin, skipEnd); npos when it never does.
+size_t KeyAtLineStart(const std::string& lower, const std::string& lowerKey, size_t skipBegin = 0,
+                      size_t skipEnd = 0) {
+  for (size_t at = lower.find(lowerKey); at != std::string::npos; at = lower.find(lowerKey, at + 1)) {
+    if (at != 0 && lower[at - 1] != '\n' && lower[at - 1] != '\r') continue;
+    if (at >= skipBegin && at < skipEnd) continue;
+    return at;
+  }
+  return std::string::npos;
+}
+
+}  // namespace
+
+std::string GetValue(const std::string& key, const std::string& text, const std::string& endMark) {
+  if (key.empty()) return {};
+  const size_t at = LowerText(text).find(LowerText(key));
+  if (at == std::string::npos) return {};
+  return ValueFrom(text, at + key.size(), endMark);
 }
 
 std::string DateKey(const std::string& text) {
@@ -148,16 +169,30 @@ bool IsNewerDate(const std::string& offered, const std::string& own) {
 
 TUpdateDescription ReadUpdateDescription(const std::string& text, bool fileScheme) {
   TUpdateDescription d;
-  d.Version = GetValue("#version=", text, EndOfLine);
-  d.Date = GetValue("#date=", text, EndOfLine);
-  d.Message = GetValue("#message=[", text, "]");
-  d.FormCaption = GetValue("#formcaption=", text, EndOfLine);
-  d.RedirectToURL = TrimText(GetValue("#redirecttourl=", text, EndOfLine));
-  d.ExecuteFile = TrimText(GetValue("#executefile=", text, EndOfLine));
-  d.WebPage = TrimText(GetValue("#webpage=", text, EndOfLine));
-  d.ApplicationTerminate = LowerText(TrimText(GetValue("#applicationterminate=", text, EndOfLine))) == "true";
+  const std::string lower = LowerText(text);
+  // The message may span lines and say anything; no key is read inside it.
+  const std::string messageKey = "#message=[";
+  size_t messageBegin = KeyAtLineStart(lower, messageKey), messageEnd = 0;
+  if (messageBegin != std::string::npos) {
+    const size_t close = text.find(']', messageBegin + messageKey.size());
+    messageEnd = close == std::string::npos ? messageBegin + messageKey.size() : close + 1;
+    d.Message = ValueFrom(text, messageBegin + messageKey.size(), "]");
+  } else {
+    messageBegin = 0;
+  }
+  const auto value = [&](const std::string& key) -> std::string {
+    const size_t at = KeyAtLineStart(lower, key, messageBegin, messageEnd);
+    return at == std::string::npos ? std::string() : ValueFrom(text, at + key.size(), EndOfLine);
+  };
+  d.Version = value("#version=");
+  d.Date = value("#date=");
+  d.FormCaption = value("#formcaption=");
+  d.RedirectToURL = TrimText(value("#redirecttourl="));
+  d.ExecuteFile = TrimText(value("#executefile="));
+  d.WebPage = TrimText(value("#webpage="));
+  d.ApplicationTerminate = LowerText(TrimText(value("#applicationterminate="))) == "true";
   for (int n = 1; n <= MaxUpdateFiles; ++n) {
-    const std::string address = TrimText(GetValue("#file" + std::to_string(n) + "=", text, EndOfLine));
+    const std::string address = TrimText(value("#file" + std::to_string(n) + "="));
     if (address.empty()) continue;
     TUpdateFile file;
     file.Number = n;
@@ -170,7 +205,7 @@ TUpdateDescription ReadUpdateDescription(const std::string& text, bool fileSchem
       SplitURL(address, host, path);
       file.Name = ExtractURLFileName(path);
     }
-    file.Sha256 = LowerText(TrimText(GetValue("#sha256_" + std::to_string(n) + "=", text, EndOfLine)));
+    file.Sha256 = LowerText(TrimText(value("#sha256_" + std::to_string(n) + "=")));
     d.Files.push_back(std::move(file));
   }
   return d;

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-// The update description: a small text on the update server, found by keys
-// ("#version=", "#file1=") anywhere in the text, and the rules for the
-// names, versions and addresses it gives.
+// The update description: a small text on the update server of keys
+// ("#version=", "#file1=") that begin a line, and the rules for the names,
+// versions and addresses it gives.
 
 inline constexpr size_t MaxDescriptionBytes = 64 * 1024;
 inline constexpr size_t MaxSignatureBytes = 4 * 1024;
@@ -60,7 +60,9 @@ struct TUpdateDescription {
   std::vector<TUpdateFile> Files;  // by number, gaps skipped
 };
 
-// Reads every key; never fails. fileScheme: the file entries are paths.
+// Reads every key; never fails. A key counts only at the start of a line and
+// outside the "#message=[...]" text; its first such occurrence wins.
+// fileScheme: the file entries are paths.
 TUpdateDescription ReadUpdateDescription(const std::string& text, bool fileScheme);
 // Empty when the file entries can be downloaded as they stand: safe https
 // addresses (absolute paths for the file scheme), each with a SHA-256, names

@@ -124,7 +124,12 @@ void TEZUpdate::StartTransfer(std::unique_ptr<TTransfer>& slot, bool check, cons
   t->Serial = ++Serial;
   const bool fileScheme = UpdateScheme == usFILE;
   TTransferRequest request = MakeRequest(url, check ? int64_t(MaxDescriptionBytes) : MaxUpdateFileBytes, file);
-  if (check) request.TotalTimeoutSeconds = ConnectTimeoutSeconds + 2 * StallTimeoutSeconds;
+  if (check) {
+    request.TotalTimeoutSeconds = ConnectTimeoutSeconds + 2 * StallTimeoutSeconds;
+  } else {
+    request.DeadlineFloorSeconds = DownloadDeadlineFloorSeconds;
+    request.DeadlineBytesPerSecond = DownloadDeadlineBytesPerSecond;
+  }
   t->Thread = std::thread([this, t, request, fileScheme] {
     // A server that closes early must not end the program with SIGPIPE.
     sigset_t pipe;
@@ -202,6 +207,16 @@ bool TEZUpdate::CheckForUpdate() {
   AbortedFlag = false;
   LastFile = false;
   Queue.clear();
+  // Without a key no description could ever be trusted: nothing is asked of
+  // the server and no download folder is made.
+  if (std::string problem = CheckMinisignKey(PublicKey); !problem.empty()) {
+    TEvent event;
+    event.Kind = TEvent::Failure;
+    event.ErrorKind = ekDescription;
+    event.Reason = problem;
+    Post(std::move(event));
+    return true;
+  }
   if (SelfInstallAllowed) {
     try {
       PrepareDownloadFolder();
@@ -314,16 +329,8 @@ void TEZUpdate::CheckDone(TTransfer& t) {
   DescriptionText = fileScheme ? FileSchemeText(t.Result.Content) : t.Result.Content;
   Values = ReadUpdateDescription(DescriptionText, fileScheme);
 
-  if (!Values.RedirectToURL.empty()) {
-    if (!IsWebAddress(Values.RedirectToURL)) {
-      Fail(ekDescription, "The update description refers to an address that is not a web address.");
-      return;
-    }
-    if (AskOpenAddress && AskOpenAddress(Values.RedirectToURL) && OpenURL) OpenURL(Values.RedirectToURL);
-    if (OnRedirectToURL) OnRedirectToURL();
-    return;
-  }
-
+  // The version comes first: an old signed description, replayed, must not
+  // send the user anywhere.
   const bool hasVersion = VersionCheck == useNumber ? !VersionNumbers(Values.Version).empty()
                                                     : !DateKey(Values.Date).empty();
   if (!hasVersion) {
@@ -334,6 +341,15 @@ void TEZUpdate::CheckDone(TTransfer& t) {
                                                : IsNewerDate(Values.Date, VersionDate);
   if (!newer) {
     if (OnNoUpdate) OnNoUpdate();
+    return;
+  }
+  if (!Values.RedirectToURL.empty()) {
+    if (!IsWebAddress(Values.RedirectToURL) || LowerText(Values.RedirectToURL).rfind("https://", 0) != 0) {
+      Fail(ekDescription, "The update description refers to an address that is not an https address.");
+      return;
+    }
+    if (AskOpenAddress && AskOpenAddress(Values.RedirectToURL) && OpenURL) OpenURL(Values.RedirectToURL);
+    if (OnRedirectToURL) OnRedirectToURL();
     return;
   }
   UpdateAvailableFlag = true;

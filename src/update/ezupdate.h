@@ -62,12 +62,17 @@ public:
   std::string VersionNumber = "1.0";
   std::string VersionDate;  // mm/dd/yyyy, today at creation
   TEZProxy Proxy;
-  // The minisign public key the description must be signed with.
+  // The minisign public key the description must be signed with. Without a
+  // usable one a check asks nothing of the server and ends in OnError.
   std::string PublicKey;
   // Extra certificate authorities for the server (empty: the system's).
   std::string CaFile;
   long ConnectTimeoutSeconds = 20;
   long StallTimeoutSeconds = 30;
+  // Each download must end within this floor plus its size at this rate; a
+  // server that trickles fails with a clear reason.
+  long DownloadDeadlineFloorSeconds = 60;
+  int64_t DownloadDeadlineBytesPerSecond = 20 * 1024;
   // False for a copy the user cannot replace (a system install): a newer
   // version is only told through OnNewVersionElsewhere, nothing is fetched.
   bool SelfInstallAllowed = true;

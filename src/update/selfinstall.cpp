@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -47,12 +48,39 @@ bool StartDetachedProgram(const std::string& path) {
 
 namespace {
 
+// Only a regular file can be the data file of a running copy. Opened without
+// blocking, so that a FIFO or device planted under its name cannot stall us.
 bool FileInUse(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return false;
-  const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  struct stat st {};
+  const bool busy = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) != 0 &&
+                    errno == EWOULDBLOCK;
   ::close(fd);
   return busy;
+}
+
+// 0755 less the umask, always readable and runnable by its owner: never the
+// old file's bits, which may carry setuid or world-write.
+mode_t ProgramMode() {
+  mode_t mask = 022;
+  bool known = false;
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned value = 0;
+    while (std::fgets(line, sizeof line, status))
+      if (std::sscanf(line, "Umask: %o", &value) == 1) {
+        mask = mode_t(value);
+        known = true;
+        break;
+      }
+    std::fclose(status);
+  }
+  if (!known) {
+    mask = ::umask(022);
+    ::umask(mask);
+  }
+  return (0755 & ~mask) | S_IRUSR | S_IXUSR;
 }
 
 bool CopyInto(int from, int to) {
@@ -79,6 +107,61 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
+bool MakeBackupCopy(const std::string& file, const std::string& backup, std::string& reason, bool hardLink) {
+  struct stat a {}, b {};
+  if (::lstat(file.c_str(), &a) == 0 && ::lstat(backup.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+      a.st_ino == b.st_ino)
+    return true;  // already its second name
+  const std::string folder = FolderOf(backup);
+  std::string temporary = folder + "." + ProgramFileName + ".old-XXXXXX";
+  const int to = ::mkstemp(temporary.data());
+  if (to < 0) {
+    reason = "The old program cannot be kept as a backup: " + std::string(std::strerror(errno));
+    return false;
+  }
+  bool ok = false;
+  if (hardLink) {
+    // The name mkstemp made is ours: it can be swapped for a second name of
+    // the file, which costs no space.
+    ::close(to);
+    ok = ::unlink(temporary.c_str()) == 0 && ::link(file.c_str(), temporary.c_str()) == 0;
+    if (!ok && errno == EEXIST) {
+      reason = "The old program cannot be kept as a backup: its temporary name was taken.";
+      return false;
+    }
+  }
+  if (!ok) {
+    // No hard links here: a copy, through a temporary no one else can have made.
+    int copy = to;
+    if (hardLink) {
+      copy = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+      if (copy < 0) {
+        reason = "The old program cannot be kept as a backup: " + std::string(std::strerror(errno));
+        return false;
+      }
+    }
+    const int from = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    ok = from >= 0 && ::fstat(from, &st) == 0 && S_ISREG(st.st_mode) && CopyInto(from, copy) &&
+         ::fchmod(copy, ProgramMode()) == 0 && ::fsync(copy) == 0;
+    const int error = errno;
+    if (from >= 0) ::close(from);
+    ok = ::close(copy) == 0 && ok;
+    if (!ok) {
+      ::unlink(temporary.c_str());
+      reason = "The old program cannot be kept as a backup: " + std::string(std::strerror(error));
+      return false;
+    }
+  }
+  // The earlier backup goes only now, when the new one is whole.
+  if (::rename(temporary.c_str(), backup.c_str()) != 0) {
+    reason = "The old program cannot be kept as a backup: " + std::string(std::strerror(errno));
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
 bool ReplaceProgramFile(const std::string& source, const std::string& target, std::string& reason) {
   const std::string folder = FolderOf(target);
   // A running copy holds its data file: beside the program in a portable
@@ -100,9 +183,7 @@ bool ReplaceProgramFile(const std::string& source, const std::string& target, st
     reason = "The program folder cannot be written.";
     return false;
   }
-  struct stat old {};
-  const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0755;
-  bool ok = CopyInto(from, to) && ::fchmod(to, mode | S_IRUSR | S_IXUSR) == 0 && ::fsync(to) == 0;
+  bool ok = CopyInto(from, to) && ::fchmod(to, ProgramMode()) == 0 && ::fsync(to) == 0;
   ok = ::close(to) == 0 && ok;
   ::close(from);
   if (!ok) {
@@ -110,22 +191,10 @@ bool ReplaceProgramFile(const std::string& source, const std::string& target, st
     reason = "The new program cannot be written.";
     return false;
   }
-  if (::access(target.c_str(), F_OK) == 0) {
-    const std::string backup = target + ".old";
-    ::unlink(backup.c_str());
-    if (::link(target.c_str(), backup.c_str()) != 0) {
-      // No hard links here: a copy.
-      const int a = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-      const int b = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-      const bool copied = a >= 0 && b >= 0 && CopyInto(a, b) && ::fsync(b) == 0;
-      if (a >= 0) ::close(a);
-      if (b >= 0) ::close(b);
-      if (!copied) {
-        ::unlink(temporary.c_str());
-        reason = "The old program cannot be kept as a backup.";
-        return false;
-      }
-    }
+  struct stat old {};
+  if (::lstat(target.c_str(), &old) == 0 && !MakeBackupCopy(target, target + ".old", reason)) {
+    ::unlink(temporary.c_str());
+    return false;
   }
   if (::rename(temporary.c_str(), target.c_str()) != 0) {
     ::unlink(temporary.c_str());

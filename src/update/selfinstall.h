@@ -57,7 +57,13 @@ TInstallOutcome InstallNewVersion(const std::string& installerPath, const std::s
                                   TInstallerDialog& dialog, const TInstallOptions& options = {});
 
 // One attempt: fails while a running copy holds the data file beside target.
-// Writes the new program beside the old one, flushes it, keeps the old one as
-// target + ".old" and renames the new one over it. False, with the reason,
-// leaves the old program as it was.
+// Writes the new program beside the old one (mode 0755 less the umask),
+// flushes it, keeps the old one as target + ".old" and renames the new one
+// over it. False, with the reason, leaves the old program as it was.
 bool ReplaceProgramFile(const std::string& source, const std::string& target, std::string& reason);
+
+// Keeps file as backup: a second name of it (hardLink) or else a copy, made
+// under a temporary name of our own and renamed over backup only when whole,
+// so an earlier backup survives a failure and a link planted at backup is
+// replaced, never written through. False with the reason.
+bool MakeBackupCopy(const std::string& file, const std::string& backup, std::string& reason, bool hardLink = true);

@@ -49,17 +49,31 @@ std::string HexOf(const unsigned char* bytes, size_t size) {
 
 }  // namespace
 
-std::string VerifyMinisignSignature(const std::string& message, const std::string& signatureFile,
-                                    const std::string& publicKey) {
+namespace {
+
+// The key: the last line that is not a comment. Empty when usable, else why not.
+std::string DecodeKey(const std::string& publicKey, std::vector<unsigned char>& key) {
   InitSodium();
-  // The key: the last line that is not a comment.
   std::string keyLine;
   for (const std::string& line : Lines(publicKey))
     if (!line.empty() && line.rfind("untrusted comment:", 0) != 0) keyLine = line;
-  std::vector<unsigned char> key;
   if (keyLine.empty()) return "No update key is built in.";
   if (!DecodeBase64(keyLine, key, 2 + 8 + crypto_sign_PUBLICKEYBYTES) || key[0] != 'E' || key[1] != 'd')
     return "The update key is not a minisign public key.";
+  return {};
+}
+
+}  // namespace
+
+std::string CheckMinisignKey(const std::string& publicKey) {
+  std::vector<unsigned char> key;
+  return DecodeKey(publicKey, key);
+}
+
+std::string VerifyMinisignSignature(const std::string& message, const std::string& signatureFile,
+                                    const std::string& publicKey) {
+  std::vector<unsigned char> key;
+  if (std::string problem = DecodeKey(publicKey, key); !problem.empty()) return problem;
 
   if (signatureFile.size() > 4096) return "The signature file is too large.";
   const std::vector<std::string> lines = Lines(signatureFile);

@@ -11,6 +11,10 @@
 std::string VerifyMinisignSignature(const std::string& message, const std::string& signatureFile,
                                     const std::string& publicKey);
 
+// Empty when publicKey is a usable minisign public key; otherwise the reason
+// ("No update key is built in." when there is none).
+std::string CheckMinisignKey(const std::string& publicKey);
+
 // SHA-256, lower-case hex.
 class TSha256 {
 public:

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -28,8 +29,21 @@ struct TBody {
   bool TooLarge = false;
   bool WrongStatus = false;
   bool WriteFailed = false;
+  bool TooSlow = false;
+  std::chrono::steady_clock::time_point Start = std::chrono::steady_clock::now();
   TSha256 Sha;
 };
+
+// Past the deadline of a file of this size (the Content-Length, or the bytes
+// read when the server gave none).
+bool PastDeadline(const TBody& body, int64_t total, int64_t read) {
+  const TTransferRequest& r = *body.Request;
+  if (r.DeadlineBytesPerSecond <= 0) return false;
+  const int64_t size = total > 0 ? total : read;
+  const double allowed = double(r.DeadlineFloorSeconds) + double(size) / double(r.DeadlineBytesPerSecond);
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - body.Start).count();
+  return elapsed > allowed;
+}
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto& body = *static_cast<TBody*>(user);
@@ -70,6 +84,10 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 int OnProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
   auto& body = *static_cast<TBody*>(user);
   if (body.Cancelled->load()) return 1;
+  if (PastDeadline(body, int64_t(total), int64_t(now))) {
+    body.TooSlow = true;
+    return 1;
+  }
   if (*body.Progress && now > 0) (*body.Progress)(int64_t(now), total > 0 ? int64_t(total) : -1);
   return 0;
 }
@@ -150,6 +168,11 @@ TTransferResult RunHttpsTransfer(const TTransferRequest& request, const std::ato
   if (cancelled.load()) {
     result.Cancelled = true;
     result.Error = "The transfer was cancelled.";
+  } else if (body.TooSlow) {
+    const long seconds = long(std::chrono::duration<double>(std::chrono::steady_clock::now() - body.Start).count());
+    result.Error = "The server sent the file too slowly: " + std::to_string(result.BytesRead) + " bytes" +
+                   (result.ContentLength >= 0 ? " of " + std::to_string(result.ContentLength) : std::string()) +
+                   " in " + std::to_string(seconds) + " seconds.";
   } else if (body.WrongStatus || (code == CURLE_OK && status != 200)) {
     result.Error = "The server answered with status " + std::to_string(status) + ".";
   } else if (body.TooLarge || code == CURLE_FILESIZE_EXCEEDED) {

@@ -22,6 +22,11 @@ struct TTransferRequest {
   long ConnectTimeoutSeconds = 20;
   long StallTimeoutSeconds = 30;  // less than 100 bytes a second for this long ends it
   long TotalTimeoutSeconds = 0;   // 0: none
+  // An overall deadline that grows with the file: DeadlineFloorSeconds plus
+  // its size (the Content-Length, else the bytes read so far) at
+  // DeadlineBytesPerSecond. 0 bytes a second: no such deadline.
+  long DeadlineFloorSeconds = 60;
+  int64_t DeadlineBytesPerSecond = 0;
 };
 
 struct TTransferResult {

@@ -23,6 +23,24 @@ TEST(UpdateDescription, GetValueFindsKeysInAnyCaseAndEndsLinesAsTheServerWrote) 
   for (const Case& c : cases) EXPECT_EQ(GetValue(c.key, c.text, c.mark), c.expected) << c.text;
 }
 
+TEST(UpdateDescription, KeysCountAtALineStartOutsideTheMessage) {
+  struct Case {
+    std::string text, version, message;
+  } cases[] = {
+      {"#message=[a\r\n#version=9\r\n]\r\n#version=3\r\n", "3", "a\r\n#version=9\r\n"},
+      {"x#version=9\n#VERSION=3\n", "3", ""},
+      {"#version=3\r\n#message=[b]#version=9\n", "3", "b"},
+      {"#message=[no end\n#version=3\n", "3", ""},  // without its "]" the message is empty
+      {"#MyWay\n\r\n\r#version=3\n\r#message=[c]\n\r", "3", "c"},  // lines of the file scheme
+      {"  #version=9\n", "", ""},
+  };
+  for (const Case& c : cases) {
+    const TUpdateDescription d = ReadUpdateDescription(c.text, false);
+    EXPECT_EQ(d.Version, c.version) << c.text;
+    EXPECT_EQ(d.Message, c.message) << c.text;
+  }
+}
+
 TEST(UpdateDescription, VersionsAndDatesAreNewerOnlyWhenStrictlyLater) {
   struct Case {
     std::string offered, own;

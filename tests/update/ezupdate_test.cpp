@@ -156,6 +156,7 @@ TEST_F(UpdateCheck, NoMeansNothingIsFetched) {
 TEST_F(UpdateCheck, FailedChecksAreErrorsAndNothingRuns) {
   Serve();
   WriteFile(Web + "/update", "new");
+  TPlainServer plain([&](const std::string&) { return HttpAnswer(200, "new"); });
   struct Case {
     const char* what;
     std::function<void()> prepare;
@@ -181,8 +182,8 @@ TEST_F(UpdateCheck, FailedChecksAreErrorsAndNothingRuns) {
        },
        ekDownload},
       {"hostile name", [&] { Publish(Offer("4.0", FileLines(1, Base(), "..", "new"))); }, ekDescription},
-      {"plain http file",
-       [&] { Publish(Offer("4.0", FileLines(1, "http://127.0.0.1:1/", "update", "new"))); }, ekDescription},
+      {"plain http file", [&] { Publish(Offer("4.0", FileLines(1, plain.URL(), "update", "new"))); },
+       ekDescription},
       {"stranger to start",
        [&] {
          std::string d = Offer("4.0", FileLines(1, Base(), "update", "new"));
@@ -205,6 +206,71 @@ TEST_F(UpdateCheck, FailedChecksAreErrorsAndNothingRuns) {
     EXPECT_EQ(ErrorKind, c.kind) << c.what << ": " << ErrorReason;
     EXPECT_TRUE(Started.empty()) << c.what;
     EXPECT_FALSE(Exists(Downloaded("update")) && ReadFile(Downloaded("update")) != "new") << c.what;
+  }
+  EXPECT_EQ(plain.Connections(), 0);
+}
+
+TEST_F(UpdateCheck, TricklingDownloadEndsAtItsDeadline) {
+  // 200 bytes a second passes the stall check but not the deadline of
+  // 1 s + size at 20 kB/s, with or without a length.
+  Serve();
+  Update->DownloadDeadlineFloorSeconds = 1;
+  for (bool withLength : {true, false}) {
+    Log.clear();
+    ErrorReason.clear();
+    TRawServer slow(Keys, [withLength](const std::string&, auto& c) {
+      c.Send(withLength ? "HTTP/1.0 200 OK\r\nContent-Length: 20000\r\n\r\n" : "HTTP/1.0 200 OK\r\n\r\n");
+      for (int i = 0; i < 1000 && c.Send(std::string(20, 'x')); ++i) c.Wait(100);
+    });
+    Publish(Offer("4.0", FileLines(1, slow.URL(), "update", std::string(20000, 'x'))));
+    const auto start = std::chrono::steady_clock::now();
+    Update->CheckForUpdate();
+    Run();
+    EXPECT_EQ(Log, (std::vector<std::string>{"checked", "error"})) << withLength;
+    EXPECT_EQ(ErrorKind, ekDownload);
+    EXPECT_NE(ErrorReason.find("The server sent the file too slowly"), std::string::npos) << ErrorReason;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+    EXPECT_FALSE(Exists(Downloaded("_7608484.sam")));
+    EXPECT_TRUE(Started.empty());
+  }
+}
+
+TEST_F(UpdateCheck, KeysCountOnlyAtALineStartOutsideTheMessage) {
+  Serve();
+  WriteFile(Web + "/update", "new");
+  // The message speaks of a newer version and a redirect; the version that
+  // counts is the old one after it.
+  Publish("#formcaption=News\r\n#message=[Soon:\r\n#version=9.0\r\n#redirecttourl=https://elsewhere.example/\r\n]\r\n"
+          "note #version=9.1\r\n#version=3.0\r\n");
+  Update->CheckForUpdate();
+  Run();
+  EXPECT_EQ(Log, std::vector<std::string>{"none"});
+  EXPECT_TRUE(Question.empty());
+
+  // A real update whose message quotes keys is asked with that message.
+  Log.clear();
+  Publish("#formcaption=New\r\n#message=[Replaces\r\n#version=1.0\r\n#executefile=other]\r\n"
+          "#version=4.0\r\n#executefile=update\r\n" +
+          FileLines(1, Base(), "update", "new"));
+  Update->CheckForUpdate();
+  Run();
+  EXPECT_EQ(Question, "New|Replaces\r\n#version=1.0\r\n#executefile=other");
+  EXPECT_EQ(Log, (std::vector<std::string>{"checked", "finish 3"})) << ErrorReason;
+  EXPECT_EQ(Started, std::vector<std::string>{Downloaded("update")});
+}
+
+TEST_F(UpdateCheck, WithoutAKeyNothingIsAsked) {
+  TRawServer server(Keys, [](const std::string&, auto& c) { c.Send(HttpAnswer(200, "#version=9\r\n")); });
+  Update->UpdateFileURL = server.URL("update.txt");
+  for (const char* key : {"", "not a key"}) {
+    Log.clear();
+    Update->PublicKey = key;
+    Update->CheckForUpdate();
+    Run();
+    EXPECT_EQ(Log, std::vector<std::string>{"error"}) << key;
+    EXPECT_EQ(ErrorKind, ekDescription) << key;
+    EXPECT_EQ(server.Requests(), 0) << key;
+    EXPECT_FALSE(Exists(Program + "/_NewVersion")) << key;
   }
 }
 
@@ -247,14 +313,22 @@ TEST_F(UpdateCheck, MisbehavingServersFailWithoutHarm) {
     EXPECT_EQ(raw.Requests(), 1) << c.what;  // no redirect followed, no signature asked for
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.what;
   }
-  // Plain http and an untrusted certificate never get an answer through.
-  for (const char* url : {"http://127.0.0.1:9/update.txt"}) {
-    Log.clear();
-    Update->UpdateFileURL = url;
-    Update->CheckForUpdate();
-    Run();
-    EXPECT_EQ(Log, std::vector<std::string>{"error"}) << url;
-  }
+  // Plain http is never asked, though it would serve a signed description
+  // of a new version and its file.
+  Publish(Offer("4.0", FileLines(1, "http://127.0.0.1/", "update", "new")));
+  WriteFile(Web + "/update", "new");
+  TPlainServer plain([&](const std::string& path) {
+    const std::string file = Web + path;
+    return Exists(file) ? HttpAnswer(200, ReadFile(file)) : HttpAnswer(404, "");
+  });
+  Log.clear();
+  Update->UpdateFileURL = plain.URL("update.txt");
+  Update->CheckForUpdate();
+  Run();
+  EXPECT_EQ(Log, std::vector<std::string>{"error"});
+  EXPECT_EQ(ErrorKind, ekConnect);
+  EXPECT_EQ(plain.Connections(), 0);
+  // An untrusted certificate gets no answer through.
   Serve();
   Publish(Offer("4.0", ""));
   Update->CaFile = Keys.CertFile;  // not the authority that signed it
@@ -304,11 +378,24 @@ TEST_F(UpdateCheck, RedirectOpensOnlyWebAddressesTheUserAgreesTo) {
   Update->CheckForUpdate();
   Run();
   EXPECT_EQ(Log, (std::vector<std::string>{"ask https://trellane.example/news", "redirect"}));
-  Log.clear();
-  Publish("#redirecttourl=file:///etc/passwd\r\n");
-  Update->CheckForUpdate();
-  Run();
-  EXPECT_EQ(Log, std::vector<std::string>{"error"});
+  // An old signed description, replayed, sends no one anywhere.
+  Answer = true;
+  for (const char* version : {"3.16.1", "2.0"}) {
+    Log.clear();
+    Publish("#redirecttourl=https://trellane.example/old\r\n#version=" + std::string(version) + "\r\n");
+    Update->CheckForUpdate();
+    Run();
+    EXPECT_EQ(Log, std::vector<std::string>{"none"}) << version;
+  }
+  // Only https addresses are followed.
+  for (const char* url : {"http://trellane.example/news", "file:///etc/passwd", "javascript:alert(1)"}) {
+    Log.clear();
+    Publish("#redirecttourl=" + std::string(url) + "\r\n#version=9\r\n");
+    Update->CheckForUpdate();
+    Run();
+    EXPECT_EQ(Log, std::vector<std::string>{"error"}) << url;
+    EXPECT_EQ(ErrorKind, ekDescription) << url;
+  }
 }
 
 TEST_F(UpdateCheck, DescriptionWithoutTextOrVersionIsMissingInformation) {

@@ -1,10 +1,16 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <future>
 #include <thread>
 
 #include "update/selfinstall.h"
@@ -45,6 +51,57 @@ private:
   int Fd = -1;
 };
 
+// A second process that holds the data file the way a running copy does,
+// until Release; before it lets go it notes whether the program beside it is
+// still the old one.
+class THolderProcess {
+public:
+  THolderProcess(const std::string& dataFile, const std::string& program) {
+    int ready[2], release[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) return;
+    Pid = ::fork();
+    if (Pid == 0) {
+      // Only system calls from here on.
+      ::close(ready[0]);
+      ::close(release[1]);
+      const int fd = ::open(dataFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+      if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(2);
+      char c = 1;
+      if (::write(ready[1], &c, 1) != 1) ::_exit(2);
+      while (::read(release[0], &c, 1) > 0) {
+      }
+      char text[32] = {};
+      const int p = ::open(program.c_str(), O_RDONLY | O_CLOEXEC);
+      const ssize_t n = p >= 0 ? ::read(p, text, sizeof text) : -1;
+      ::_exit(n == 11 && std::memcmp(text, "old program", 11) == 0 ? 0 : 3);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    ReleaseFd = release[1];
+    char c = 0;
+    HoldingLock = Pid > 0 && ::read(ready[0], &c, 1) == 1;  // the child ends (EOF) if it cannot lock
+    ::close(ready[0]);
+  }
+  ~THolderProcess() { Release(); }
+  bool Holding() const { return HoldingLock; }
+  // Ends the holder: 0 when the program was still the old one.
+  int Release() {
+    if (ReleaseFd >= 0) ::close(ReleaseFd);
+    ReleaseFd = -1;
+    if (Pid <= 0) return ExitCode;
+    int status = 0;
+    if (::waitpid(Pid, &status, 0) == Pid && WIFEXITED(status)) ExitCode = WEXITSTATUS(status);
+    Pid = -1;
+    return ExitCode;
+  }
+
+private:
+  pid_t Pid = -1;
+  int ReleaseFd = -1;
+  bool HoldingLock = false;
+  int ExitCode = -1;
+};
+
 class SelfInstall : public ::testing::Test {
 protected:
   TTempFolder Folder;
@@ -78,16 +135,94 @@ TEST_F(SelfInstall, CopiesOverTheProgramKeepingTheOldOneAndStartsIt) {
 }
 
 TEST_F(SelfInstall, WaitsWhileTheOldProgramRunsThenInstalls) {
-  TRunningCopy running(Folder / ProgramDataFileName);
-  std::thread release([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(12));
-    running.End();
-  });
+  // A second process holds the data file through a whole series of attempts
+  // and ends only when the Retry question comes; the program it ran from is
+  // still the old one when it lets go.
+  THolderProcess holder(Folder / ProgramDataFileName, Target);
+  ASSERT_TRUE(holder.Holding());
   TScriptedDialog dialog;
-  Options.Attempts = 200;
+  dialog.Answers = {true};
+  int holderExit = -1;
+  dialog.OnAsk = [&] { holderExit = holder.Release(); };
+  Options.Attempts = 3;
   EXPECT_EQ(InstallNewVersion(Installer, Target, dialog, Options), TInstallOutcome::Installed);
-  release.join();
-  EXPECT_TRUE(dialog.Texts.empty());
+  EXPECT_EQ(dialog.Texts.size(), 1u);
+  EXPECT_EQ(holderExit, 0) << "the program was replaced while its data file was held";
+  EXPECT_EQ(ReadFile(Target), "new program");
+  EXPECT_EQ(Started, std::vector<std::string>{Target});
+}
+
+TEST_F(SelfInstall, TheNewProgramGetsAPlainModeWhateverTheOldOneHad) {
+  const mode_t saved = ::umask(022);
+  for (mode_t mask : {mode_t(022), mode_t(077), mode_t(027)}) {
+    ::umask(mask);
+    WriteFile(Target, "old program", 0755);
+    ::chmod(Target.c_str(), 06777);  // setuid, setgid, world-writable
+    TScriptedDialog dialog;
+    EXPECT_EQ(InstallNewVersion(Installer, Target, dialog, Options), TInstallOutcome::Installed);
+    struct stat st {};
+    ASSERT_EQ(::lstat(Target.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0755 & ~mask) << std::oct << mask;
+  }
+  ::umask(saved);
+}
+
+TEST_F(SelfInstall, AFifoInPlaceOfTheDataFileDoesNotStallTheInstall) {
+  const std::string fifo = Folder / ProgramDataFileName;
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  TScriptedDialog dialog;
+  auto install = std::async(std::launch::async, [&] { return InstallNewVersion(Installer, Target, dialog, Options); });
+  if (install.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    // Stuck in open(): a writer lets it go on, so the test can end.
+    const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+    ADD_FAILURE() << "the install hung on the FIFO";
+  }
+  EXPECT_EQ(install.get(), TInstallOutcome::Installed);
+  EXPECT_EQ(ReadFile(Target), "new program");
+}
+
+TEST_F(SelfInstall, TheEarlierBackupSurvivesAFullDiskAndAPlantedLink) {
+  const std::string backup = Target + ".old";
+  WriteFile(Target, std::string(256 * 1024, 'o'), 0755);
+  WriteFile(backup, "earlier backup", 0755);
+  // A full disk: no file may grow past 64 KiB for a moment.
+  rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string reason;
+  const bool copied = MakeBackupCopy(Target, backup, reason, false);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(copied);
+  EXPECT_NE(reason.find("The old program cannot be kept as a backup"), std::string::npos) << reason;
+  EXPECT_EQ(ReadFile(backup), "earlier backup");
+  for (const auto& entry : std::filesystem::directory_iterator(Folder.Path()))
+    EXPECT_EQ(entry.path().filename().string().rfind(".trellane", 0), std::string::npos) << entry.path();
+
+  // A link planted at the backup's name is replaced, never written through,
+  // by a copy and by a second name alike.
+  const std::string victim = Folder / "victim";
+  for (bool hardLink : {false, true}) {
+    WriteFile(victim, "victim");
+    std::filesystem::remove(backup);
+    std::filesystem::create_symlink(victim, backup);
+    EXPECT_TRUE(MakeBackupCopy(Target, backup, reason, hardLink)) << reason;
+    EXPECT_EQ(ReadFile(victim), "victim");
+    EXPECT_FALSE(std::filesystem::is_symlink(backup));
+    EXPECT_EQ(ReadFile(backup), ReadFile(Target));
+  }
+  // The install keeps the old program the same way.
+  std::filesystem::remove(backup);
+  std::filesystem::create_symlink(victim, backup);
+  TScriptedDialog dialog;
+  EXPECT_EQ(InstallNewVersion(Installer, Target, dialog, Options), TInstallOutcome::Installed);
+  EXPECT_EQ(ReadFile(victim), "victim");
+  EXPECT_EQ(ReadFile(backup), std::string(256 * 1024, 'o'));
   EXPECT_EQ(ReadFile(Target), "new program");
 }
 

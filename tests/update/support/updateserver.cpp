@@ -252,6 +252,57 @@ void TRawServer::Run(const std::string& cert, const std::string& key) {
   SSL_CTX_free(context);
 }
 
+TPlainServer::TPlainServer(TAnswer answer) : Answer(std::move(answer)) {
+  ::signal(SIGPIPE, SIG_IGN);
+  Listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::bind(Listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(Listener, 8) != 0)
+    throw std::runtime_error("the plain test server cannot listen");
+  socklen_t length = sizeof address;
+  ::getsockname(Listener, reinterpret_cast<sockaddr*>(&address), &length);
+  PortNumber = ntohs(address.sin_port);
+  Thread = std::thread([this] {
+    while (!Stop) {
+      pollfd p{Listener, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      const int fd = ::accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd < 0) continue;
+      ++ConnectionCount;
+      timeval timeout{2, 0};
+      ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+      std::string request;
+      char buffer[4096];
+      while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        request.append(buffer, size_t(n));
+      }
+      std::string path;
+      const size_t space = request.find(' ');
+      if (space != std::string::npos) path = request.substr(space + 1, request.find(' ', space + 1) - space - 1);
+      const std::string answer = Answer(path);
+      for (size_t done = 0; done < answer.size();) {
+        const ssize_t n = ::send(fd, answer.data() + done, answer.size() - done, MSG_NOSIGNAL);
+        if (n <= 0) break;
+        done += size_t(n);
+      }
+      ::close(fd);
+    }
+  });
+}
+
+TPlainServer::~TPlainServer() {
+  Stop = true;
+  Thread.join();
+  ::close(Listener);
+}
+
+std::string TPlainServer::URL(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(PortNumber) + "/" + path;
+}
+
 std::string HttpAnswer(int status, const std::string& body, const std::string& extraHeaders) {
   return "HTTP/1.0 " + std::to_string(status) + " Answer\r\nContent-Type: text/plain\r\nContent-Length: " +
          std::to_string(body.size()) + "\r\n" + extraHeaders + "\r\n" + body;

@@ -81,6 +81,26 @@ private:
   std::thread Thread;
 };
 
+// A plain-text HTTP server on 127.0.0.1, one connection at a time: answers
+// each request path with what answer returns, and counts the connections
+// that reached it.
+class TPlainServer {
+public:
+  using TAnswer = std::function<std::string(const std::string& path)>;
+  explicit TPlainServer(TAnswer answer);
+  ~TPlainServer();
+  std::string URL(const std::string& path = {}) const;
+  int Connections() const { return ConnectionCount; }
+
+private:
+  TAnswer Answer;
+  int Listener = -1;
+  int PortNumber = 0;
+  std::atomic<bool> Stop{false};
+  std::atomic<int> ConnectionCount{0};
+  std::thread Thread;
+};
+
 // A full HTTP/1.0 answer with a Content-Length.
 std::string HttpAnswer(int status, const std::string& body, const std::string& extraHeaders = {});
 
