@@ -329,8 +329,11 @@ void TReportDocument::PaintPage(QPainter& painter, int page, const QRectF& clip,
   const QRectF area = clip.intersected(QRectF(QPointF(0, 0), size));
   if (area.isEmpty()) return;
   painter.save();
-  painter.setClipRect(area, Qt::IntersectClip);
+  // Moved first, then clipped in the moved coordinates: a device that
+  // records the drawing (the print preview) takes the clip in the
+  // coordinates of the next shape drawn.
   painter.translate(0, -page * size.height());
+  painter.setClipRect(area.translated(0, page * size.height()), Qt::IntersectClip);
   QAbstractTextDocumentLayout::PaintContext context;
   // The layout is asked for a page's height more above the part: a picture
   // is drawn below the line that holds it, and that line may lie above.
