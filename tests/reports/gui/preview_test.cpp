@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPicture>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 
 #include "guitest.h"
@@ -104,6 +105,12 @@ TEST_F(ReportWindows, PreviewDialogScreenshot) {
     dialog->resize(900, 1000);
     guitest::ProcessEvents();
     guitest::SaveScreenshot(dialog, QStringLiteral("print_preview"));
+    if (auto* pages = dialog->findChild<QPrintPreviewWidget*>()) {
+      pages->setCurrentPage(2);
+      pages->fitInView();
+      guitest::ProcessEvents();
+      guitest::SaveScreenshot(dialog, QStringLiteral("print_preview_picture"));
+    }
     qobject_cast<QDialog*>(dialog)->reject();
   });
   guitest::Child<QAction>(viewer, "actPreview")->trigger();
