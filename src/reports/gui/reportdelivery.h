@@ -16,6 +16,8 @@ QString& ReportTempFolder();
 
 // Hands a finished report to the user: in the program's viewer, or written
 // to a new file of its own in the temporary folder and opened with the
-// desktop's RTF application. When writing or opening fails, the user is told
-// and offered the viewer instead. True when the report was shown.
+// desktop's RTF application. When the desktop has no application for RTF
+// files (asked before anything is written), or writing or opening fails,
+// the user is told and offered the viewer instead. True when the report was
+// shown.
 bool DeliverReport(const std::string& rtf, bool external, QWidget* owner);
