@@ -6,7 +6,10 @@
 #include <QTextBlock>
 #include <fstream>
 
+#include <QScrollBar>
+
 #include "core/transit.h"
+#include "guitest.h"
 #include "report_gui_fixture.h"
 #include "reports/report.h"
 
@@ -166,4 +169,19 @@ TEST_F(ReportWindows, PdfPagesAndPlainText) {
     EXPECT_NE(text.find(word), std::string::npos) << word;
   for (const char* ligature : {"\xEF\xAC\x80", "\xEF\xAC\x81", "\xEF\xAC\x82", "\xEF\xAC\x83", "\xEF\xAC\x84"})
     EXPECT_EQ(text.find(ligature), std::string::npos) << "a ligature in the text";
+}
+
+// A new viewer shows a whole A4 page across at 100 %: no scrolling sideways.
+// (The frame gives a child the size it asks for, as far as there is room.)
+TEST_F(ReportWindows, ViewerOpensAsWideAsAPage) {
+  TfrmRTFviewer viewer;
+  viewer.show();
+  viewer.LoadReport(ReadWholeFile(PagesPath("deck_small.rtf")));
+  guitest::ProcessEvents();
+  EXPECT_EQ(viewer.ZoomPercent(), 100);
+  const QRectF page = viewer.View()->PageRect(0);
+  EXPECT_GE(page.left(), 0);
+  EXPECT_LE(page.right(), viewer.View()->viewport()->width());
+  EXPECT_EQ(viewer.View()->horizontalScrollBar()->maximum(), 0);
+  guitest::SaveScreenshot(&viewer, QStringLiteral("rtfviewer_new"));
 }
