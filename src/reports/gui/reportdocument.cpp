@@ -270,21 +270,29 @@ int TReportDocument::PageOf(const QTextBlock& block) const {
 // single line of text (a footnote) takes the last two lines of the text
 // before it along.
 void TReportDocument::KeepLinesTogether() {
+  auto begins = [](const QTextBlock& b) {  // a page begun on purpose
+    const QTextBlock before = b.previous();
+    return (b.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) ||
+           (before.isValid() && (before.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter));
+  };
+  // A move changes the pages only up to the next page begun on purpose, so
+  // each round mends the first fault of every such stretch.
   for (int round = 0; round < 200; ++round) {
-    QTextBlock target;
+    std::vector<QTextBlock> targets;
     int page = 0;
-    for (QTextBlock b = Doc->begin(); b.isValid() && !target.isValid(); b = b.next()) {
+    bool mended = false;  // this stretch has its move
+    for (QTextBlock b = Doc->begin(); b.isValid(); b = b.next()) {
+      if (begins(b)) mended = false;
       const int at = PageOf(b);
       if (at == page || Blank(b)) continue;
       // b: the first text on a new page.
       page = at;
       const QTextBlock before = b.previous();
-      if (!before.isValid() || (b.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) ||
-          (before.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter))
-        continue;  // a page begun on purpose
+      if (mended || !before.isValid() || begins(b)) continue;
       const QTextBlock after = b.next();
       const bool last = !after.isValid() || Blank(after) || PageOf(after) != at;
       if (!last) continue;
+      QTextBlock target;
       if (!Blank(before)) {
         target = before;  // the lone last line of lines before it
       } else {
@@ -298,16 +306,20 @@ void TReportDocument::KeepLinesTogether() {
         if (!text.isValid() || PageOf(text) != at - 1) continue;
         target = text.previous().isValid() && !Blank(text.previous()) ? text.previous() : text;
       }
-      if (PageOf(target) != at - 1 || (target.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) ||
-          (target.previous().isValid() && PageOf(target.previous()) != at - 1)) {
-        target = QTextBlock();  // it begins its page itself: nothing gained
-      }
+      // Nothing gained when it begins its page itself.
+      if (PageOf(target) != at - 1 || begins(target) ||
+          (target.previous().isValid() && PageOf(target.previous()) != at - 1))
+        continue;
+      targets.push_back(target);
+      mended = true;
     }
-    if (!target.isValid()) return;
-    QTextCursor cursor(target);
-    QTextBlockFormat format = target.blockFormat();
-    format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
-    cursor.setBlockFormat(format);
+    if (targets.empty()) return;
+    for (const QTextBlock& target : targets) {
+      QTextCursor cursor(target);
+      QTextBlockFormat format = target.blockFormat();
+      format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+      cursor.setBlockFormat(format);
+    }
   }
 }
 
