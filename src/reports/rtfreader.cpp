@@ -171,6 +171,7 @@ private:
   }
 
   TRtfRun& TextRun() {
+    AfterPageBreak();
     auto& runs = Current.Runs;
     if (runs.empty() || runs.back().Kind != TRtfRun::rkText || !(runs.back().Format == S().Char)) {
       runs.push_back({});
@@ -180,6 +181,7 @@ private:
   }
 
   void AddRun(TRtfRun::TKind kind, int picture = -1) {
+    AfterPageBreak();
     TRtfRun run;
     run.Kind = kind;
     run.Picture = picture;
@@ -197,8 +199,14 @@ private:
     Current = {};
   }
 
-  void PageBreak() {
-    if (!Current.Runs.empty()) EndParagraph(true);
+  void PageBreak() { Current.PageBreakAfter = true; }
+
+  // Something shown after a page break in the same paragraph begins a new
+  // paragraph on the next page.
+  void AfterPageBreak() {
+    if (!Current.PageBreakAfter) return;
+    Current.PageBreakAfter = false;
+    EndParagraph(true);
     Current.PageBreakBefore = true;
   }
 
@@ -233,6 +241,7 @@ private:
     }
     Doc.Pictures.push_back(std::move(Picture));
     Picture = {};
+    if (inText) AfterPageBreak();
     if (shape) {
       ShapePictureShown = usable && inText;
       ShapeKind = kind;

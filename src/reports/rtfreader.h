@@ -53,6 +53,11 @@ struct TRtfRun {
 struct TRtfParagraph {
   TRtfParagraphFormat Format;
   bool PageBreakBefore = false;
+  // The paragraph ends in a page break (\page): a word processor gives the
+  // break a line of its own at the paragraph's end, on the old page, and
+  // the next paragraph begins a new page. (Text after the break in the same
+  // paragraph begins a paragraph of its own with a break before it.)
+  bool PageBreakAfter = false;
   TRtfCharFormat MarkFormat;  // the formatting at the paragraph's end (an empty line's height)
   std::vector<TRtfRun> Runs;
   // The text: runs joined, a tab as '\t', a line break as '\n', a picture as
@@ -72,9 +77,10 @@ struct TRtfDocument {
   std::vector<TRtfPicture> Pictures;
   int DefaultFont = 0;   // \deff
   int DefaultTab = 720;  // \deftab
-  // Paper and margins; without them, Letter with the common margins.
+  // Paper and margins; without them, Letter with the inch margins a word
+  // processor gives an RTF that names none.
   int PaperWidth = 12240, PaperHeight = 15840;
-  int MarginLeft = 1800, MarginRight = 1800, MarginTop = 1440, MarginBottom = 1440;
+  int MarginLeft = 1440, MarginRight = 1440, MarginTop = 1440, MarginBottom = 1440;
 
   // The paragraphs' texts, one a line.
   std::string PlainText() const;

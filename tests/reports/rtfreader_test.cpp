@@ -54,7 +54,7 @@ TEST(RtfReader, FormattingTablesAndLayout) {
   ASSERT_EQ(d.Fonts.size(), 2u);
   EXPECT_EQ(d.Fonts.at(1).Name, "Times New Roman");
   EXPECT_EQ(d.Colours, (std::vector<uint32_t>{0, 0xFF0000, 0x0080FF}));
-  ASSERT_EQ(d.Paragraphs.size(), 4u);
+  ASSERT_EQ(d.Paragraphs.size(), 3u);
   const TRtfParagraph& p = d.Paragraphs[0];
   EXPECT_EQ(p.Format.Tabs, (std::vector<int>{0, 3000}));
   EXPECT_EQ(p.Format.Alignment, raCentre);
@@ -71,18 +71,32 @@ TEST(RtfReader, FormattingTablesAndLayout) {
   EXPECT_TRUE(p.Runs[4].Format.Underline);
   EXPECT_EQ(p.Runs[4].Format.Colour, 2);
   EXPECT_EQ(p.Runs[4].Format.Font, 1);
-  // \pard resets the paragraph, \plain the characters; \page breaks before
-  // what follows it.
+  // \pard resets the paragraph, \plain the characters; \page ends its
+  // paragraph's text, and the next paragraph begins a new page.
   EXPECT_TRUE(d.Paragraphs[1].Format.Tabs.empty());
   EXPECT_EQ(d.Paragraphs[1].Runs[0].Format.HalfPoints, 24);
   EXPECT_EQ(d.Paragraphs[1].Text(), "next");
-  EXPECT_TRUE(d.Paragraphs[2].PageBreakBefore);
-  EXPECT_TRUE(d.Paragraphs[2].Runs.empty());
-  EXPECT_FALSE(d.Paragraphs[3].PageBreakBefore);
-  // Without paper and margins: Letter with the usual margins.
+  EXPECT_TRUE(d.Paragraphs[1].PageBreakAfter);
+  EXPECT_FALSE(d.Paragraphs[2].PageBreakBefore);
+  EXPECT_FALSE(d.Paragraphs[2].PageBreakAfter);
+  EXPECT_EQ(d.Paragraphs[2].Text(), "last");
+  // Text after a break in the same paragraph begins a paragraph on the new
+  // page; a picture too.
+  const TRtfDocument split = ReadRtf(Doc("a\\page b\\par \\page{\\pict\\pngblip 00}\\par "));
+  ASSERT_EQ(split.Paragraphs.size(), 4u);
+  EXPECT_EQ(split.Paragraphs[0].Text(), "a");
+  EXPECT_FALSE(split.Paragraphs[0].PageBreakAfter);
+  EXPECT_TRUE(split.Paragraphs[1].PageBreakBefore);
+  EXPECT_EQ(split.Paragraphs[1].Text(), "b");
+  EXPECT_TRUE(split.Paragraphs[2].Runs.empty());
+  EXPECT_TRUE(split.Paragraphs[3].PageBreakBefore);
+  EXPECT_EQ(split.Paragraphs[3].Text(), "\xEF\xBF\xBC");
+  // Without paper and margins: Letter with inch margins, as a word
+  // processor lays out such a document.
   const TRtfDocument plain = ReadRtf("{\\rtf1 x}");
   EXPECT_EQ(plain.PaperWidth, 12240);
-  EXPECT_EQ(plain.MarginLeft, 1800);
+  EXPECT_EQ(plain.MarginLeft, 1440);
+  EXPECT_EQ(plain.MarginRight, 1440);
 }
 
 TEST(RtfReader, PictureGroupsOfOursAndOfAWordProcessor) {
@@ -149,7 +163,7 @@ TEST(RtfReader, ProjectReportParagraphs) {
   int pages = 0;
   bool customer = false, heading = false;
   for (const TRtfParagraph& p : d.Paragraphs) {
-    pages += p.PageBreakBefore;
+    pages += p.PageBreakAfter;
     customer = customer || p.Text() == "Project customer:\tM\xC3\xBCller & Co";
     if (p.Text() == "Material list for transit 'Main {Deck 3}' ") {
       heading = true;

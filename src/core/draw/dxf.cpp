@@ -343,43 +343,43 @@ private:
     Point(11, x1, y1);
   }
 
-  // The opening's outline grown by d on every side, counter-clockwise from
-  // the bottom edge: straight sides joined by quarter arcs of the corner
-  // radius plus d (sharp corners when the opening has none).
+  void Arc(const char* layer, double x, double y, double radius, double from, double to) {
+    Entity("ARC", layer, AciByLayer, "AcDbCircle");
+    Point(10, x, y);
+    W.Real(40, radius);
+    W.Group(100, "AcDbArc");
+    W.Real(50, from);
+    W.Real(51, to);
+  }
+
+  // The opening's outline grown by d on every side, as separate LINE and
+  // ARC entities (every reader draws those; bulges in polylines are read as
+  // chords by some): counter-clockwise on the sheet from the bottom edge,
+  // straight sides joined by quarter arcs of the corner radius plus d
+  // (sharp corners when the opening has none). Sides of zero length (a
+  // corner radius of half a side) fall away.
   void Outline(const char* layer, double d) {
     if (Layout.Round) {
       Circle(layer, AciByLayer, X(Transit.Width / 2), Y(Transit.Height / 2), (Transit.Width / 2 + d) / mm);
       return;
     }
-    const double r = Layout.CornerRadius > 0 ? Layout.CornerRadius + d : 0;
-    const double l = -d, t = -d, rt = Transit.Width + d, b = Transit.Height + d;
-    const double quarter = std::tan(std::acos(-1.0) / 8);  // the bulge of a quarter arc
-    struct TVertex {
-      double X, Y, Bulge;
+    const double r = Layout.CornerRadius > 0 ? (Layout.CornerRadius + d) / mm : 0;
+    // On the sheet, y upwards.
+    const double x0 = X(-d), x1 = X(Transit.Width + d), y0 = Y(Transit.Height + d), y1 = Y(-d);
+    auto side = [&](double ax, double ay, double bx, double by) {
+      if (ax != bx || ay != by) Line(layer, AciByLayer, ax, ay, bx, by);
     };
-    // In the transit's coordinates (y downward), turning left on the sheet.
-    const TVertex corners[] = {{l + r, b, 0},      {rt - r, b, quarter}, {rt, b - r, 0}, {rt, t + r, quarter},
-                               {rt - r, t, 0},     {l + r, t, quarter},  {l, t + r, 0},  {l, b - r, quarter}};
-    TVertex vertices[8];
-    int n = 0;
-    for (const TVertex& v : corners) {
-      // Sides of zero length (a corner radius of half a side) fall away.
-      if (n > 0 && vertices[n - 1].X == v.X && vertices[n - 1].Y == v.Y) {
-        vertices[n - 1].Bulge = v.Bulge;
-        continue;
-      }
-      vertices[n++] = v;
-    }
-    if (n > 1 && vertices[n - 1].X == vertices[0].X && vertices[n - 1].Y == vertices[0].Y) --n;
-    Entity("LWPOLYLINE", layer, AciByLayer, "AcDbPolyline");
-    W.Int(90, n);
-    W.Int(70, 1);  // closed
-    W.Real(43, 0);
-    for (int i = 0; i < n; ++i) {
-      W.Real(10, X(vertices[i].X));
-      W.Real(20, Y(vertices[i].Y));
-      if (r > 0 && vertices[i].Bulge != 0) W.Real(42, vertices[i].Bulge);
-    }
+    auto corner = [&](double cx, double cy, double from, double to) {
+      if (r > 0) Arc(layer, cx, cy, r, from, to);
+    };
+    side(x0 + r, y0, x1 - r, y0);
+    corner(x1 - r, y0 + r, 270, 0);
+    side(x1, y0 + r, x1, y1 - r);
+    corner(x1 - r, y1 - r, 0, 90);
+    side(x1 - r, y1, x0 + r, y1);
+    corner(x0 + r, y1 - r, 90, 180);
+    side(x0, y1 - r, x0, y0 + r);
+    corner(x0 + r, y0 + r, 180, 270);
   }
 
   double TextHeight() const {

@@ -39,8 +39,8 @@ constexpr const char* LayerText = "TEXT";
 
 // The filled transit as an AutoCAD 2000 ASCII drawing in millimetres: origin
 // at the bottom-left corner of the opening's bounding box, y upwards.
-// - OPENING: the opening's outline, a closed polyline of lines and quarter
-//   arcs with the corner radius, or a circle for a round transit;
+// - OPENING: the opening's outline, LINE entities joined by quarter ARCs of
+//   the corner radius, or a circle for a round transit;
 // - WALL: the outer edge of the wall band drawn round the opening;
 // - COVERS: every cover circle the picture shows (sleeves and crushers
 //   outside and inside, rings, the layers of oversize covers and wraps);

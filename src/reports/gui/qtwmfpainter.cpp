@@ -94,11 +94,13 @@ void TQtWmfPainter::Line(TWmfPoint from, TWmfPoint to, const TWmfPen& pen) {
     const double start = std::floor(level ? std::min(a.x(), b.x()) : std::min(a.y(), b.y()));
     const double end = std::floor(level ? std::max(a.x(), b.x()) : std::max(a.y(), b.y())) + 1;
     const QRectF band = level ? QRectF(start, across, end - start, n) : QRectF(across, start, n, end - start);
-    P.save();
-    P.setTransform(QTransform());
-    P.setRenderHint(QPainter::Antialiasing, false);
-    P.fillRect(band, Colour(pen.Colour));
-    P.restore();
+    // The band is filled in the painter's own coordinates, under the same
+    // transform and without a saved state: a device that records the
+    // drawing to play it back later at another scale (the print preview)
+    // gets the same band as the printer. The next shape sets its own pen.
+    P.setPen(Qt::NoPen);
+    P.setBrush(Colour(pen.Colour));
+    P.drawRect(t.inverted().mapRect(band));
     return;
   }
   UsePen(pen);
@@ -138,9 +140,11 @@ void TQtWmfPainter::SetClip(bool clip, double l, double t, double r, double b) {
 
 void PaintWmf(QPainter& painter, const TWmfFile& file, const QRectF& box) {
   painter.save();
-  // Nothing outside the picture, as on a bitmap of its size.
-  painter.setClipRect(box, Qt::IntersectClip);
+  // Nothing outside the picture, as on a bitmap of its size. The clip is set
+  // after the move: a device that records the drawing (the print preview)
+  // takes the clip in the coordinates of the next shape drawn.
   painter.translate(box.topLeft());
+  painter.setClipRect(QRectF(QPointF(0, 0), box.size()), Qt::IntersectClip);
   if (file.Records.empty()) {
     painter.setPen(QPen(Qt::gray, 0));
     painter.setBrush(Qt::NoBrush);

@@ -10,6 +10,7 @@
 #include "app/gui/qtext.h"
 #include "app/gui/qtservices.h"
 #include "reports/gui/rtfviewer.h"
+#include "reports/desktopapp.h"
 #include "reports/spreadsheet.h"
 #include "reports/tempreport.h"
 
@@ -51,13 +52,20 @@ bool ShowInViewer(const std::string& rtf, QWidget* owner, const TReportSheets* s
 bool DeliverReport(const std::string& rtf, bool external, QWidget* owner, const TReportSheets* sheets) {
   if (!external) return ShowInViewer(rtf, owner, sheets);
   std::string problem;
-  try {
-    const QString folder = ReportTempFolder().isEmpty() ? QDir::tempPath() : ReportTempFolder();
-    const std::string path = WriteNewReportFile(S(folder), rtf, TickCountMs());
-    if (ReportOpener()(Q(path))) return true;
-    problem = "No application could open the report file\r" + path;
-  } catch (const std::exception& e) {
-    problem = e.what();
+  // Without an application for RTF files the desktop's opener would hand
+  // the report to whatever it falls back on (a text editor showing the raw
+  // RTF): ask first, and offer the viewer instead.
+  if (DesktopApplicationFor(RtfMimeType).empty()) {
+    problem = "The desktop has no application for RTF files (application/rtf).";
+  } else {
+    try {
+      const QString folder = ReportTempFolder().isEmpty() ? QDir::tempPath() : ReportTempFolder();
+      const std::string path = WriteNewReportFile(S(folder), rtf, TickCountMs());
+      if (ReportOpener()(Q(path))) return true;
+      problem = "No application could open the report file\r" + path;
+    } catch (const std::exception& e) {
+      problem = e.what();
+    }
   }
   TQtMessageBoxes boxes(DialogOwner(owner));
   if (boxes.AskYesNo(problem + "\r\rShow the report in the internal report viewer instead?", "Material report") != mrYes)

@@ -17,9 +17,11 @@ QString& ReportTempFolder();
 
 // Hands a finished report to the user: in the program's viewer, or written
 // to a new file of its own in the temporary folder and opened with the
-// desktop's RTF application. When writing or opening fails, the user is told
-// and offered the viewer instead. True when the report was shown. With
-// sheets, the viewer can also save the report's figures as a spreadsheet.
+// desktop's RTF application. When the desktop has no application for RTF
+// files (asked before anything is written), or writing or opening fails,
+// the user is told and offered the viewer instead. True when the report was
+// shown. With sheets, the viewer can also save the report's figures as a
+// spreadsheet.
 bool DeliverReport(const std::string& rtf, bool external, QWidget* owner, const TReportSheets* sheets = nullptr);
 
 // Asks for the spreadsheet file to write (.xlsx or .csv) through the save

@@ -9,8 +9,10 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
 #include <QTextObjectInterface>
 #include <memory>
+#include <map>
 #include <optional>
 
 #include "core/errors.h"
@@ -42,9 +44,10 @@ public:
     return {Px(picture->WidthTwips()), Px(picture->HeightTwips())};
   }
 
-  void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int, const QTextFormat& format) override {
+  void drawObject(QPainter* painter, const QRectF& box, QTextDocument* doc, int at, const QTextFormat& format) override {
     const TRtfPicture* picture = Picture(format);
     if (!picture) return;
+    const QRectF rect = box.translated(0, PictureShift(doc, at, box.height()));
     TEntry& entry = Cache[static_cast<size_t>(format.intProperty(kPictureIndex))];
     if (!entry.Read) {
       entry.Read = true;
@@ -59,6 +62,21 @@ public:
   }
 
 private:
+  // A picture's line has a fixed height, the picture's own, and the layout
+  // puts the baseline of a line of fixed height at four fifths of it: the
+  // picture would stand a fifth of its height above its line. It is drawn
+  // where its line begins.
+  static double PictureShift(QTextDocument* doc, int at, double height) {
+    const QTextBlock block = doc->findBlock(at);
+    const QTextLayout* layout = block.layout();
+    if (!layout) return 0;
+    const QTextLine line = layout->lineForTextPosition(at - block.position());
+    const QTextBlockFormat format = block.blockFormat();
+    if (!line.isValid() || format.lineHeightType() != QTextBlockFormat::FixedHeight) return 0;
+    const double shift = line.ascent() + std::max(line.leading(), 0.0) - format.lineHeight() * 4 / 5;
+    return std::clamp(shift, 0.0, height);
+  }
+
   const TRtfPicture* Picture(const QTextFormat& format) const {
     const int index = format.intProperty(kPictureIndex);
     return index >= 0 && static_cast<size_t>(index) < Rtf.Pictures.size() ? &Rtf.Pictures[size_t(index)] : nullptr;
@@ -74,6 +92,9 @@ private:
 
 QTextCharFormat CharFormat(const TRtfDocument& rtf, const TRtfCharFormat& f) {
   QTextCharFormat c;
+  // Letters as they are: no ligatures, whose single glyphs a PDF's text
+  // would hold as characters of their own.
+  c.setFontStyleStrategy(QFont::PreferNoShaping);
   const int font = f.Font < 0 ? rtf.DefaultFont : f.Font;
   auto entry = rtf.Fonts.find(font);
   if (entry == rtf.Fonts.end()) entry = rtf.Fonts.find(rtf.DefaultFont);
@@ -91,8 +112,75 @@ QTextCharFormat CharFormat(const TRtfDocument& rtf, const TRtfCharFormat& f) {
   return c;
 }
 
-QTextBlockFormat BlockFormat(const TRtfParagraph& p) {
+// The height of a line of text in the font at that size, in twips, as a
+// word processor sets it: the font's ascent and descent, no extra leading,
+// unrounded by the screen's pixels.
+double LineTwips(const QFont& font, double points) {
+  static std::map<QString, double> ratios;  // ascent plus descent per em, by font
+  QFont big(font);
+  big.setPixelSize(2048);  // whole pixels of this size are exact font units
+  const QString key = big.key();
+  auto found = ratios.find(key);
+  if (found == ratios.end()) {
+    const QFontMetricsF m(big);
+    found = ratios.emplace(key, (m.ascent() + m.descent()) / 2048).first;
+  }
+  return std::round(points * 20 * found->second);
+}
+
+// The height of each line of the paragraph, in twips: a picture's own
+// height, else the tallest text of its runs (an empty paragraph: that of
+// its mark).
+double ParagraphLineTwips(const TRtfDocument& rtf, const TRtfParagraph& p) {
+  double twips = 0;
+  for (const TRtfRun& run : p.Runs) {
+    if (run.Kind == TRtfRun::rkPicture && run.Picture >= 0 && static_cast<size_t>(run.Picture) < rtf.Pictures.size()) {
+      twips = std::max(twips, rtf.Pictures[size_t(run.Picture)].HeightTwips());
+    } else if (run.Kind != TRtfRun::rkPicture) {
+      twips = std::max(twips, LineTwips(CharFormat(rtf, run.Format).font(), run.Format.HalfPoints / 2.0));
+    }
+  }
+  if (p.Runs.empty()) twips = LineTwips(CharFormat(rtf, p.MarkFormat).font(), p.MarkFormat.HalfPoints / 2.0);
+  return twips;
+}
+
+// Every line as high as a word processor makes it, whatever the screen's
+// pixels would round its font to. The layout keeps lengths in 64ths of a
+// pixel, so each height is given in those, and the parts left over are
+// carried to the next line: lines end where a word processor ends them.
+class TLinePitch {
+public:
+  // The line height in pixels for a paragraph whose lines are that many
+  // twips high.
+  double Next(double twips) {
+    const long long from = std::llround(Sum * 64 / kTwipsPerPixel);
+    Sum += twips;
+    return double(std::llround(Sum * 64 / kTwipsPerPixel) - from) / 64;
+  }
+
+private:
+  double Sum = 0;
+};
+
+QTextBlockFormat BlockFormat(const TRtfDocument& rtf, const TRtfParagraph& p, TLinePitch& pitch) {
   QTextBlockFormat b;
+  const double line = ParagraphLineTwips(rtf, p);
+  double breakLine = 0;
+  if (p.PageBreakAfter) {
+    // The break takes room of its own below the paragraph's line, half a
+    // line: an empty paragraph holding a break is moved to the next page
+    // whole when that does not fit (which leaves a blank page before the
+    // break, as on a word processor's pages); after text it is space below.
+    b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysAfter);
+    if (p.Runs.empty()) {
+      b.setLineHeight(pitch.Next(1.5 * line), QTextBlockFormat::FixedHeight);
+    } else {
+      b.setLineHeight(pitch.Next(line), QTextBlockFormat::FixedHeight);
+      breakLine = pitch.Next(0.5 * line);
+    }
+  } else if (line > 0) {
+    b.setLineHeight(pitch.Next(line), QTextBlockFormat::FixedHeight);
+  }
   QList<QTextOption::Tab> tabs;
   for (int tab : p.Format.Tabs) tabs << QTextOption::Tab(Px(tab), QTextOption::LeftTab);
   b.setTabPositions(tabs);
@@ -100,14 +188,14 @@ QTextBlockFormat BlockFormat(const TRtfParagraph& p) {
   b.setRightMargin(Px(p.Format.RightIndent));
   b.setTextIndent(Px(p.Format.FirstIndent));
   b.setTopMargin(Px(p.Format.SpaceBefore));
-  b.setBottomMargin(Px(p.Format.SpaceAfter));
+  b.setBottomMargin(Px(p.Format.SpaceAfter) + breakLine);
   switch (p.Format.Alignment) {
     case raLeft: b.setAlignment(Qt::AlignLeft); break;
     case raCentre: b.setAlignment(Qt::AlignHCenter); break;
     case raRight: b.setAlignment(Qt::AlignRight); break;
     case raJustify: b.setAlignment(Qt::AlignJustify); break;
   }
-  if (p.PageBreakBefore) b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+  if (p.PageBreakBefore) b.setPageBreakPolicy(b.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
   return b;
 }
 
@@ -116,6 +204,8 @@ QTextBlockFormat BlockFormat(const TRtfParagraph& p) {
 TReportDocument::TReportDocument(const std::string& rtf) : Rtf(ReadRtf(rtf)), Doc(std::make_unique<QTextDocument>()) {
   QTextDocument& doc = *Doc;
   doc.setUndoRedoEnabled(false);
+  // Widths as on paper, not rounded to the screen's pixels.
+  doc.setUseDesignMetrics(true);
   auto* handler = new TPictureHandler(Rtf, &doc);
   doc.documentLayout()->registerHandler(ReportPictureObjectType, handler);
   QTextOption option = doc.defaultTextOption();
@@ -134,15 +224,15 @@ TReportDocument::TReportDocument(const std::string& rtf) : Rtf(ReadRtf(rtf)), Do
   QTextCursor cursor(&doc);
   cursor.beginEditBlock();
   bool first = true;
-  QString text;
+  TLinePitch pitch;
   for (const TRtfParagraph& p : Rtf.Paragraphs) {
     const QTextCharFormat mark = CharFormat(Rtf, p.MarkFormat);
     if (first) {
-      cursor.setBlockFormat(BlockFormat(p));
+      cursor.setBlockFormat(BlockFormat(Rtf, p, pitch));
       cursor.setBlockCharFormat(mark);
       first = false;
     } else {
-      cursor.insertBlock(BlockFormat(p), mark);
+      cursor.insertBlock(BlockFormat(Rtf, p, pitch), mark);
     }
     for (const TRtfRun& run : p.Runs) {
       QTextCharFormat format = CharFormat(Rtf, run.Format);
@@ -159,6 +249,78 @@ TReportDocument::TReportDocument(const std::string& rtf) : Rtf(ReadRtf(rtf)), Do
     }
   }
   cursor.endEditBlock();
+  KeepLinesTogether();
+}
+
+namespace {
+bool Blank(const QTextBlock& block) { return block.text().trimmed().isEmpty(); }
+}  // namespace
+
+int TReportDocument::PageOf(const QTextBlock& block) const {
+  const QTextLayout* layout = block.layout();
+  if (!layout || layout->lineCount() == 0) return 0;
+  const QTextLine line = layout->lineAt(0);
+  return int((layout->position().y() + line.y() + line.height() / 2) / PageSize().height());
+}
+
+// Lines that belong together (a table's rows, a heading and its row, a
+// footnote and what it notes: the text between two empty paragraphs) are
+// not torn apart so that a page begins with a lone last line of them: the
+// line before goes to the new page as well. A page holding nothing but a
+// single line of text (a footnote) takes the last two lines of the text
+// before it along.
+void TReportDocument::KeepLinesTogether() {
+  auto begins = [](const QTextBlock& b) {  // a page begun on purpose
+    const QTextBlock before = b.previous();
+    return (b.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) ||
+           (before.isValid() && (before.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter));
+  };
+  // A move changes the pages only up to the next page begun on purpose, so
+  // each round mends the first fault of every such stretch.
+  for (int round = 0; round < 200; ++round) {
+    std::vector<QTextBlock> targets;
+    int page = 0;
+    bool mended = false;  // this stretch has its move
+    for (QTextBlock b = Doc->begin(); b.isValid(); b = b.next()) {
+      if (begins(b)) mended = false;
+      const int at = PageOf(b);
+      if (at == page || Blank(b)) continue;
+      // b: the first text on a new page.
+      page = at;
+      const QTextBlock before = b.previous();
+      if (mended || !before.isValid() || begins(b)) continue;
+      const QTextBlock after = b.next();
+      const bool last = !after.isValid() || Blank(after) || PageOf(after) != at;
+      if (!last) continue;
+      QTextBlock target;
+      if (!Blank(before)) {
+        target = before;  // the lone last line of lines before it
+      } else {
+        // A single line alone on its page: the text before it comes along.
+        bool alone = true;
+        for (QTextBlock rest = after; rest.isValid() && PageOf(rest) == at; rest = rest.next())
+          alone = alone && Blank(rest);
+        if (!alone) continue;
+        QTextBlock text = before;
+        while (text.isValid() && Blank(text)) text = text.previous();
+        if (!text.isValid() || PageOf(text) != at - 1) continue;
+        target = text.previous().isValid() && !Blank(text.previous()) ? text.previous() : text;
+      }
+      // Nothing gained when it begins its page itself.
+      if (PageOf(target) != at - 1 || begins(target) ||
+          (target.previous().isValid() && PageOf(target.previous()) != at - 1))
+        continue;
+      targets.push_back(target);
+      mended = true;
+    }
+    if (targets.empty()) return;
+    for (const QTextBlock& target : targets) {
+      QTextCursor cursor(target);
+      QTextBlockFormat format = target.blockFormat();
+      format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+      cursor.setBlockFormat(format);
+    }
+  }
 }
 
 TReportDocument::~TReportDocument() = default;
@@ -179,10 +341,15 @@ void TReportDocument::PaintPage(QPainter& painter, int page, const QRectF& clip,
   const QRectF area = clip.intersected(QRectF(QPointF(0, 0), size));
   if (area.isEmpty()) return;
   painter.save();
-  painter.setClipRect(area, Qt::IntersectClip);
+  // Moved first, then clipped in the moved coordinates: a device that
+  // records the drawing (the print preview) takes the clip in the
+  // coordinates of the next shape drawn.
   painter.translate(0, -page * size.height());
+  painter.setClipRect(area.translated(0, page * size.height()), Qt::IntersectClip);
   QAbstractTextDocumentLayout::PaintContext context;
-  context.clip = area.translated(0, page * size.height());
+  // The layout is asked for a page's height more above the part: a picture
+  // is drawn below the line that holds it, and that line may lie above.
+  context.clip = area.translated(0, page * size.height()).adjusted(0, -size.height(), 0, 0);
   context.palette.setColor(QPalette::Text, Qt::black);
   if (selection && selection->hasSelection()) {
     QAbstractTextDocumentLayout::Selection highlight;

@@ -9,6 +9,7 @@
 
 class QPainter;
 class QPagedPaintDevice;
+class QTextBlock;
 class QTextCursor;
 class QTextDocument;
 class QRectF;
@@ -44,7 +45,12 @@ public:
   // Writes the pages as a PDF file, whole or not at all; raises TError.
   void WritePdf(const QString& path, const QString& title) const;
 
+  // The page (from 0) that the block's first line is on.
+  int PageOf(const QTextBlock& block) const;
+
 private:
+  void KeepLinesTogether();
+
   TRtfDocument Rtf;
   std::unique_ptr<QTextDocument> Doc;
 };

@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 
@@ -191,7 +192,6 @@ TfrmRTFviewer::TfrmRTFviewer(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("TfrmRTFviewer"));
   setWindowTitle(QStringLiteral("RTF-Viewer"));
   setMinimumSize(400, 250);
-  resize(760, 640);
   Tools = new QToolBar(this);
   Tools->setObjectName(QStringLiteral("tbrViewer"));
   Tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -241,6 +241,11 @@ TfrmRTFviewer::TfrmRTFviewer(QWidget* parent) : QWidget(parent) {
   layout->addWidget(Tools);
   layout->addWidget(PageView, 1);
   setFocusProxy(PageView);
+  // Wide enough for a whole A4 page at 100 %, with the grey round it and
+  // the scroll bar (the frame may make it smaller on a small screen).
+  const double a4 = 11906 / 15.0;  // the report's paper, in pixels
+  const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, PageView);
+  resize(qCeil(a4) + 2 * kGap + scrollBar + 2 * PageView->frameWidth() + 4, 900);
 
   ChooseSaveFile = [this](const QString& caption, const QString& filter, const QString& suffix) {
     QFileDialog dialog(this, caption, QString(), filter);

@@ -3,6 +3,8 @@
 #   file PATH / audit ERRORS FIXES / version V / insunits N / layer NAME COLOUR
 #   CIRCLE LAYER COLOUR X Y R
 #   LINE LAYER COLOUR X0 Y0 X1 Y1
+#   ARC LAYER COLOUR X Y R START END SX SY EX EY (angles in degrees, then the
+#     arc's start and end points as ezdxf computes them)
 #   LWPOLYLINE LAYER CLOSED MINX MINY MAXX MAXY then (X Y BULGE)...
 #   TEXT LAYER TEXT
 import sys
@@ -29,6 +31,10 @@ for path in sys.argv[1:]:
         elif kind == "LINE":
             s, t = e.dxf.start, e.dxf.end
             print(kind, layer, colour, repr(s.x), repr(s.y), repr(t.x), repr(t.y))
+        elif kind == "ARC":
+            c, a, b = e.dxf.center, e.start_point, e.end_point
+            print(kind, layer, colour, repr(c.x), repr(c.y), repr(e.dxf.radius), repr(e.dxf.start_angle),
+                  repr(e.dxf.end_angle), repr(a.x), repr(a.y), repr(b.x), repr(b.y))
         elif kind == "LWPOLYLINE":
             box = ezdxf.bbox.extents([e])
             points = " ".join("%r %r %r" % p for p in e.get_points("xyb"))

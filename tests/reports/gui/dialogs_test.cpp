@@ -2,6 +2,9 @@
 // the report to the viewer or to the desktop's RTF application.
 #include <sys/stat.h>
 
+#include <fstream>
+#include <sstream>
+
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
@@ -12,6 +15,7 @@
 #include "core/transit.h"
 #include "guitest.h"
 #include "report_gui_fixture.h"
+#include "tests/reports/fake_desktop.h"
 #include "reports/gui/reportdelivery.h"
 #include "reports/gui/reportdialogs.h"
 #include "reports/report.h"
@@ -28,6 +32,10 @@ protected:
     ReadDataFileTables(DataPath("sample.tbs"));
     Project = ProjectNamed("Deck {3}");
     ReportTempFolder() = Dir.path();
+    // A desktop with an application for RTF files.
+    Desktop = std::make_unique<reportstest::TFakeDesktop>(S(Dir.filePath(QStringLiteral("desktop"))));
+    Desktop->XdgMime("echo writer.desktop");
+    Desktop->Install("writer.desktop");
     SavedOpener = ReportOpener();
     ReportOpener() = [this](const QString& path) {
       Opened.push_back(S(path));
@@ -37,6 +45,7 @@ protected:
   void TearDown() override {
     ReportOpener() = SavedOpener;
     ReportTempFolder().clear();
+    Desktop.reset();
     ReportWindows::TearDown();
   }
 
@@ -58,6 +67,7 @@ protected:
   }
 
   int32_t Project = 0;
+  std::unique_ptr<reportstest::TFakeDesktop> Desktop;
   TReportOpener SavedOpener;
   std::vector<std::string> Opened;
   bool OpenerWorks = true;
@@ -200,6 +210,35 @@ TEST_F(ReportDialogs, FailingOpenerOrWriteOffersTheViewer) {
   guitest::Child<QPushButton>(&unwritable, "btnShowReport")->click();
   EXPECT_NE(told.Text().indexOf(QStringLiteral("Cannot create the report file")), -1) << S(told.Text());
   EXPECT_EQ(Opened.size(), 2u);
+}
+
+// A desktop without an application for RTF files is not handed the report
+// (its opener would show the raw RTF in a text editor): the user is told
+// and offered the viewer, and no file is written.
+TEST_F(ReportDialogs, NoRtfApplicationOnTheDesktopOffersTheViewer) {
+  for (const char* answer : {"true", "echo removed.desktop"}) {
+    SCOPED_TRACE(answer);
+    Desktop->XdgMime(answer);
+    TfrmTransitReport dialog(CableTransit(), Frame.get());
+    dialog.show();
+    guitest::Child<QRadioButton>(&dialog, "rdoExternalViewer")->click();
+    guitest::ModalAnswer no([](QWidget* box) { guitest::ClickMessageBoxButton(box, QMessageBox::No); });
+    guitest::Child<QPushButton>(&dialog, "btnShowReport")->click();
+    EXPECT_TRUE(no.Ran());
+    EXPECT_NE(no.Text().indexOf(QStringLiteral("The desktop has no application for RTF files")), -1) << S(no.Text());
+    EXPECT_NE(no.Text().indexOf(QStringLiteral("internal report viewer")), -1);
+    EXPECT_TRUE(dialog.isVisible());
+    guitest::ModalAnswer yes([](QWidget* box) { guitest::ClickMessageBoxButton(box, QMessageBox::Yes); });
+    guitest::Child<QPushButton>(&dialog, "btnShowReport")->click();
+    EXPECT_TRUE(yes.Ran());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_NE(Shown().find("Material list for transit"), std::string::npos);
+  }
+  EXPECT_TRUE(Opened.empty());
+  EXPECT_TRUE(TempFiles().empty());
+  std::stringstream args;
+  args << std::ifstream(Desktop->Args()).rdbuf();
+  EXPECT_EQ(args.str(), "query default application/rtf\n");
 }
 
 TEST_F(ReportDialogs, HooksOpenTheDialogsModally) {

@@ -358,8 +358,8 @@ TEST_F(ReportWindows, TextIsChosenAndCopied) {
   guitest::ProcessEvents();
   TReportPageView* view = viewer->View();
   const int scroll = view->horizontalScrollBar()->value();
-  // The first line, from the left margin (1800 twips) to far right of its end.
-  const QPointF lineStart = view->PageRect(0).topLeft() + QPointF(1800 / 15.0 + 1 - scroll, 1440 / 15.0 + 5);
+  // The first line, from the left margin (an inch) to far right of its end.
+  const QPointF lineStart = view->PageRect(0).topLeft() + QPointF(1440 / 15.0 + 1 - scroll, 1440 / 15.0 + 5);
   auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
     QMouseEvent event(type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(view->viewport(), &event);
