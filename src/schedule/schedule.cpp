@@ -346,7 +346,12 @@ TSchedulePlan PlanSchedule(const TScheduleTable& table, const TScheduleOptions& 
       continue;
     }
     if (!ParseCellNumber(CellAt(row, columns.Diameter), options.Decimal, diameter)) {
-      refuse("the diameter '" + diameterText + "' is not a number");
+      double other = 0;
+      const char otherSeparator = options.Decimal == ',' ? '.' : ',';
+      refuse("the diameter '" + diameterText + "' is not a number" +
+             (ParseDecimal(diameterText, otherSeparator, other)
+                  ? std::string(" with the decimal separator '") + options.Decimal + "'"
+                  : std::string()));
       continue;
     }
     diameter *= factor;
