@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -138,6 +140,8 @@ int RunSchedule(const TArgs& args) {
       t = saved;
       return false;
     };
+    // Transits are independent: each is resized on its own model.
+    apply.Threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   }
 
   const TSchedulePlan plan = PlanSchedule(table, options);

@@ -1,6 +1,12 @@
 #include "schedule/schedule.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -404,14 +410,84 @@ TSchedulePlan PlanSchedule(const TScheduleTable& table, const TScheduleOptions& 
   return plan;
 }
 
+namespace {
+
+// Runs the resize hook on the models at those indexes, on up to `threads`
+// threads. The calling thread meanwhile tells the progress and polls for a
+// cancel, so both callbacks stay on the caller's thread. False when
+// cancelled. The first failure of a hook is raised again here.
+bool ResizeModels(std::vector<TTransit*>& models, std::vector<bool>& fitted, const TApplyOptions& options,
+                  int progressBase, int total) {
+  std::atomic<size_t> next{0};
+  std::atomic<int> done{0};
+  std::atomic<bool> stop{false};
+  std::exception_ptr failure;
+  std::mutex mutex;
+  std::condition_variable changed;
+  auto work = [&] {
+    for (;;) {
+      if (stop) return;
+      const size_t k = next++;
+      if (k >= models.size()) return;
+      try {
+        const bool ok = options.Resize(*models[k]);
+        Calculate(*models[k]);
+        fitted[k] = ok;
+      } catch (...) {
+        std::lock_guard lock(mutex);
+        if (!failure) failure = std::current_exception();
+        stop = true;
+      }
+      ++done;
+      changed.notify_one();
+    }
+  };
+  const int threads = std::max(1, std::min(options.Threads, static_cast<int>(models.size())));
+  bool cancelled = false;
+  if (threads == 1) {
+    for (size_t k = 0; k < models.size(); ++k) {
+      if (options.Cancelled && options.Cancelled()) return false;
+      fitted[k] = options.Resize(*models[k]);
+      Calculate(*models[k]);
+      if (options.Progress) options.Progress(progressBase + static_cast<int>(k) + 1, total);
+    }
+    return true;
+  }
+  std::vector<std::thread> pool;
+  for (int i = 0; i < threads; ++i) pool.emplace_back(work);
+  {
+    std::unique_lock lock(mutex);
+    while (done < static_cast<int>(models.size()) && !stop) {
+      changed.wait_for(lock, std::chrono::milliseconds(20));
+      lock.unlock();
+      if (options.Progress) options.Progress(progressBase + done, total);
+      if (options.Cancelled && options.Cancelled()) {
+        stop = true;
+        cancelled = true;
+      }
+      lock.lock();
+    }
+  }
+  for (std::thread& t : pool) t.join();
+  if (failure) std::rethrow_exception(failure);
+  return !cancelled;
+}
+
+}  // namespace
+
 TApplyResult ApplySchedulePlan(const TSchedulePlan& plan, int32_t projectId, const TApplyOptions& options) {
   TApplyResult result;
   struct TWork {
     TTransit Model;
     bool Changed = true;
+    bool Fitted = true;
   };
   std::vector<TWork> work(plan.Transits.size());
-  const int total = static_cast<int>(plan.Transits.size());
+  const int transits = static_cast<int>(plan.Transits.size());
+  int newCount = 0;
+  for (const TPlannedTransit& p : plan.Transits)
+    if (p.ExistingID == 0 || Transits.IndexOfID(p.ExistingID) < 0) ++newCount;
+  const int total = transits + (options.Resize ? newCount : 0);
 
   // First every transit's new state, on models: nothing in the tables changes.
   for (size_t i = 0; i < plan.Transits.size(); ++i) {
@@ -449,10 +525,32 @@ TApplyResult ApplySchedulePlan(const TSchedulePlan& plan, int32_t projectId, con
       applied.Created = true;
     }
     Calculate(model);
-    if (!exists && options.Resize) {
-      if (!options.Resize(model)) applied.Warnings.push_back("resize to fit found no size; the transit keeps its size");
-      Calculate(model);
+    result.Transits.push_back(std::move(applied));
+    if (options.Progress) options.Progress(static_cast<int>(i) + 1, total);
+  }
+
+  // "Resize to fit" on the new transits, each on its own model.
+  if (options.Resize) {
+    std::vector<TTransit*> models;
+    std::vector<size_t> indexes;
+    for (size_t i = 0; i < work.size(); ++i)
+      if (result.Transits[i].Created) {
+        models.push_back(&work[i].Model);
+        indexes.push_back(i);
+      }
+    std::vector<bool> fitted(models.size(), true);
+    if (!ResizeModels(models, fitted, options, transits, total)) {
+      result.Cancelled = true;
+      result.Transits.clear();
+      return result;
     }
+    for (size_t k = 0; k < indexes.size(); ++k) work[indexes[k]].Fitted = fitted[k];
+  }
+
+  for (size_t i = 0; i < work.size(); ++i) {
+    TAppliedTransit& applied = result.Transits[i];
+    const TTransit& model = work[i].Model;
+    if (!work[i].Fitted) applied.Warnings.push_back("resize to fit found no size; the transit keeps its size");
     applied.FillingRate = model.FillingRate();
     applied.NotPlaced = static_cast<int>(model.NotPlacedCount);
     if (model.NotPlacedCount > 0)
@@ -460,8 +558,6 @@ TApplyResult ApplySchedulePlan(const TSchedulePlan& plan, int32_t projectId, con
                                  " not placed");
     if (applied.FillingRate > ScheduleFillingRateLimit)
       applied.Warnings.push_back("filling rate over the limit of 40%");
-    result.Transits.push_back(std::move(applied));
-    if (options.Progress) options.Progress(static_cast<int>(i) + 1, total);
   }
   if (options.Cancelled && options.Cancelled()) {
     result.Cancelled = true;

@@ -81,13 +81,17 @@ struct TApplyOptions {
   // A new transit starts from this template (a transit identifier), or from
   // the new-transit defaults when 0.
   int32_t TemplateID = 0;
-  // Called on each new transit's model after its groups are set (for
-  // "Resize to fit"); returns false when it could not resize, which the
-  // result reports as a warning.
+  // Called on each new transit's filled model after its groups are set (for
+  // "Resize to fit"); returns false when it could not resize (and then puts
+  // the sizes back), which the result reports as a warning. With Threads
+  // above 1 it runs on several threads at once, each on its own model.
   std::function<bool(TTransit&)> Resize;
-  // Polled between transits; true cancels the whole import.
+  int Threads = 1;
+  // Polled between transits, always on the calling thread; true cancels the
+  // whole import.
   std::function<bool()> Cancelled;
-  // Told after each transit: done, total.
+  // Told on the calling thread as the work goes on: done, total (the
+  // transits, then the transits to resize).
   std::function<void(int, int)> Progress;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <nlohmann/json.hpp>
 
@@ -242,6 +243,29 @@ TEST_F(SchedulePlan, CancelAddsNothing) {
     EXPECT_TRUE(result.Cancelled);
     EXPECT_EQ(Snapshot(), before) << "cancelled after " << cancelAfter;
   }
+
+  // Cancelled while new transits are resized on two threads: the hook has
+  // run on some models, the tables are as before.
+  std::atomic<int> resized{0};
+  TApplyOptions options;
+  options.Threads = 2;
+  options.Resize = [&](TTransit& t) {
+    t.Width *= 2;
+    ++resized;
+    return true;
+  };
+  options.Cancelled = [&] { return resized >= 1; };
+  EXPECT_TRUE(ApplySchedulePlan(plan, ProjectID, options).Cancelled);
+  EXPECT_GE(resized, 1);
+  EXPECT_EQ(Snapshot(), before);
+
+  // Not cancelled: every new transit is resized once, the existing one not.
+  resized = 0;
+  options.Cancelled = nullptr;
+  const TApplyResult result = ApplySchedulePlan(plan, ProjectID, options);
+  EXPECT_EQ(resized, 3);
+  ASSERT_EQ(result.Transits.size(), 4u);
+  EXPECT_DOUBLE_EQ(Transits.Items(Transits.IndexOfID(result.Transits[3].ID))->Width, 200000);
 }
 
 TEST_F(SchedulePlan, FiveThousandCablesEqualAnIndependentCount) {
