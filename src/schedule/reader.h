@@ -34,8 +34,8 @@ constexpr int MaxScheduleRows = 100000;
 constexpr int MaxScheduleColumns = 1024;             // cells further right are ignored
 constexpr size_t MaxScheduleCellBytes = 64 * 1024;  // one cell's text
 constexpr size_t MaxScheduleFileBytes = 64u << 20;   // a text file or a workbook on disk
-constexpr size_t MaxWorkbookEntryBytes = 128u << 20; // one unpacked part of a workbook
-constexpr size_t MaxWorkbookTotalBytes = 256u << 20; // all unpacked parts read
+constexpr size_t MaxWorkbookEntryBytes = 64u << 20;  // one unpacked part of a workbook
+constexpr size_t MaxWorkbookTotalBytes = 128u << 20; // all unpacked parts read
 
 struct TDelimitedOptions {
   char Delimiter = 0;  // 0: detect from the data (tab, ";", ",", "|")

@@ -102,14 +102,41 @@ def hostile(kind, path):
     base = [("[Content_Types].xml", CONTENT_TYPES), ("xl/workbook.xml", WORKBOOK),
             ("xl/_rels/workbook.xml.rels", RELS)]
     if kind == "bomb":
-        # 160 MB of blanks inside a valid sheet: a few hundred kilobytes packed.
-        with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        # 72 MB of blanks inside a valid sheet: a few hundred kilobytes packed.
+        with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED, compresslevel=1) as z:
             for name, data in base:
                 z.writestr(name, data)
             with z.open("xl/worksheets/data.xml", "w", force_zip64=True) as f:
                 f.write(SHEET_HEAD.encode())
                 block = b" " * (1 << 20)
-                for _ in range(160):
+                for _ in range(72):
+                    f.write(block)
+                f.write(SHEET_TAIL.encode())
+    elif kind == "liar":
+        # The same blanks, but the archive states 1 000 bytes unpacked.
+        import struct
+        hostile("bomb-small", path)
+        data = bytearray(open(path, "rb").read())
+        name = b"xl/worksheets/data.xml"
+        local = data.find(b"PK\x03\x04" + b"\x00" * 0, 0)
+        while local >= 0:
+            if data[local + 30:local + 30 + len(name)] == name:
+                struct.pack_into("<I", data, local + 22, 1000)
+            local = data.find(b"PK\x03\x04", local + 4)
+        central = data.find(b"PK\x01\x02")
+        while central >= 0:
+            if data[central + 46:central + 46 + len(name)] == name:
+                struct.pack_into("<I", data, central + 24, 1000)
+            central = data.find(b"PK\x01\x02", central + 4)
+        open(path, "wb").write(bytes(data))
+    elif kind == "bomb-small":
+        with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED, compresslevel=1) as z:
+            for name, data in base:
+                z.writestr(name, data)
+            with z.open("xl/worksheets/data.xml", "w") as f:
+                f.write(SHEET_HEAD.encode())
+                block = b" " * (1 << 20)
+                for _ in range(72):
                     f.write(block)
                 f.write(SHEET_TAIL.encode())
     elif kind == "broken":
