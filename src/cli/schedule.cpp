@@ -155,6 +155,7 @@ int RunSchedule(const TArgs& args) {
   if (table.Delimiter) out["delimiter"] = DelimiterText(table.Delimiter);
   out["decimal"] = std::string(1, table.DecimalSeparator);
   out["unit"] = a.Unit == luInch ? "inch" : "mm";
+  out["header_row"] = ScheduleHeaderRow(table) + 1;
   out["columns"] = {{"transit", ColumnJson(header, options.Columns.Transit)},
                     {"diameter", ColumnJson(header, options.Columns.Diameter)},
                     {"amount", ColumnJson(header, options.Columns.Amount)},
@@ -172,6 +173,7 @@ int RunSchedule(const TArgs& args) {
     for (const TPlannedGroup& g : p.Groups)
       groups.push_back({{"diameter", g.OuterDiameter}, {"amount", g.Amount}, {"type", ConduitTypeToText(g.ConduitType)}});
     transits.push_back({{"name", p.Name},
+                        {"created", r.Created},
                         {"groups", groups},
                         {"cables", p.CableCount},
                         {"width", record->Width},

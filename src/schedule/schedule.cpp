@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <map>
 #include <unordered_map>
@@ -164,18 +165,25 @@ constexpr double MaxDiameter = 1000000;  // micrometres: the editor's limit, 100
 
 std::string UnitName(TLengthUnit unit) { return unit == luInch ? "inch" : "mm"; }
 
+// Groups of one type less than 10 µm apart become one, their amounts
+// added; the result is in ascending diameter. Sorting first keeps this
+// n log n for a schedule of many different diameters.
 void MergeGroups(std::vector<TConduitGroup>& groups) {
   std::stable_sort(groups.begin(), groups.end(), [](const TConduitGroup& a, const TConduitGroup& b) {
-    return a.OuterDiameter < b.OuterDiameter;
+    return a.ConduitType != b.ConduitType ? a.ConduitType < b.ConduitType : a.OuterDiameter < b.OuterDiameter;
   });
   std::vector<TConduitGroup> merged;
   for (const TConduitGroup& g : groups) {
-    auto same = std::find_if(merged.begin(), merged.end(), [&](const TConduitGroup& m) {
-      return m.ConduitType == g.ConduitType && std::fabs(m.OuterDiameter - g.OuterDiameter) < 10;
-    });
-    if (same != merged.end()) same->Amount += g.Amount;
-    else merged.push_back(g);
+    if (!merged.empty() && merged.back().ConduitType == g.ConduitType &&
+        std::fabs(merged.back().OuterDiameter - g.OuterDiameter) < 10)
+      merged.back().Amount = static_cast<int32_t>(
+          std::clamp<int64_t>(int64_t{merged.back().Amount} + g.Amount, INT32_MIN, INT32_MAX));
+    else
+      merged.push_back(g);
   }
+  std::stable_sort(merged.begin(), merged.end(), [](const TConduitGroup& a, const TConduitGroup& b) {
+    return a.OuterDiameter < b.OuterDiameter;
+  });
   groups = std::move(merged);
 }
 
