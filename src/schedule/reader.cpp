@@ -49,6 +49,20 @@ void CheckCellSize(size_t size) {
                  " KB of text; this is not a cable schedule");
 }
 
+// Counts the cells held, so that a small file of far-apart cells or of
+// delimiters alone cannot take all memory.
+class TCellBudget {
+public:
+  void Take(size_t cells) {
+    Used += cells;
+    if (Used > MaxScheduleCells)
+      throw TError("The schedule has more than " + std::to_string(MaxScheduleCells) + " cells");
+  }
+
+private:
+  size_t Used = 0;
+};
+
 void TooManyRows() {
   throw TError("The schedule has more than " + std::to_string(MaxScheduleRows) + " rows");
 }
@@ -74,9 +88,11 @@ std::vector<TScheduleRow> SplitRecords(std::string_view text, char delimiter) {
   TScheduleRow row;
   std::string field;
   bool quoted = false, wasQuoted = false;
+  TCellBudget budget;
   size_t i = 0;
   auto endField = [&] {
     CheckCellSize(field.size());
+    budget.Take(1);
     row.push_back({std::move(field), false});
     field.clear();
     wasQuoted = false;
@@ -541,11 +557,15 @@ private:
     }
     if (cell.Text.empty()) return;
     TScheduleRow& row = Rows[static_cast<size_t>(Row)];
-    if (row.size() <= static_cast<size_t>(column)) row.resize(static_cast<size_t>(column) + 1);
+    if (row.size() <= static_cast<size_t>(column)) {
+      Budget.Take(static_cast<size_t>(column) + 1 - row.size());
+      row.resize(static_cast<size_t>(column) + 1);
+    }
     row[static_cast<size_t>(column)] = std::move(cell);
   }
 
   const std::vector<std::string>& Shared;
+  TCellBudget Budget;
   int Row = -1, Column = -1, NextColumn = 0;
   std::string Type, Value, InlineText;
   bool InValue = false, InInline = false, InText = false;

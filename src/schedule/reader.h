@@ -33,6 +33,7 @@ struct TScheduleTable {
 constexpr int MaxScheduleRows = 100000;
 constexpr int MaxScheduleColumns = 1024;             // cells further right are ignored
 constexpr size_t MaxScheduleCellBytes = 64 * 1024;  // one cell's text
+constexpr size_t MaxScheduleCells = 4000000;        // cells of all rows, empty ones between filled ones included
 constexpr size_t MaxScheduleFileBytes = 64u << 20;   // a text file or a workbook on disk
 constexpr size_t MaxWorkbookEntryBytes = 64u << 20;  // one unpacked part of a workbook
 constexpr size_t MaxWorkbookTotalBytes = 128u << 20; // all unpacked parts read

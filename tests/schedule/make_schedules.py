@@ -150,6 +150,9 @@ def hostile(kind, path):
                   '<worksheet><sheetData><row><c t="inlineStr"><is><t>&lol3;</t></is></c></row>'
                   '</sheetData></worksheet>')
         write_zip(path, base + [("xl/worksheets/data.xml", laughs)])
+    elif kind == "farcells":
+        rows = "".join('<row r="%d"><c r="AMJ%d"><v>1</v></c></row>' % (n, n) for n in range(1, 5001))
+        write_zip(path, base + [("xl/worksheets/data.xml", SHEET_HEAD + rows + SHEET_TAIL)])
     elif kind == "badref":
         write_zip(path, base + [("xl/worksheets/data.xml",
                                  SHEET_HEAD + '<row r="1"><c r="A1" t="s"><v>5</v></c></row>' + SHEET_TAIL)])

@@ -102,6 +102,10 @@ TEST(DelimitedReader, BoundsAreKept) {
   EXPECT_NE(ErrorOf([&] { ReadDelimitedText("a;" + std::string(MaxScheduleCellBytes + 1, 'x')); }).find("KB"),
             std::string::npos);
   EXPECT_NE(ErrorOf([&] { ReadDelimitedText(std::string("a;b\0c", 5)); }).find("binary"), std::string::npos);
+  // 5 000 lines of 1 000 delimiters: a small file, too many cells.
+  std::string delimiters;
+  for (int i = 0; i < 5000; ++i) delimiters += std::string(1000, ';') + "\n";
+  EXPECT_NE(ErrorOf([&] { ReadDelimitedText(delimiters); }).find("more than 4000000 cells"), std::string::npos);
 }
 
 TEST(ColumnSuggestions, HeaderWords) {
@@ -184,6 +188,7 @@ TEST(XlsxReader, DamagedAndHostileWorkbooksAreRefusedClearly) {
       {"nosheet", "the sheet 'Schedule' is missing"},
       {"doctype", "declares a document type"},
       {"badref", "shared string that is not there"},
+      {"farcells", "more than 4000000 cells"},  // one cell far right in each of 5 000 rows
   };
   for (const auto& [kind, message] : cases) {
     s.Make(std::string("hostile ") + kind + " " + s.Path(std::string(kind) + ".xlsx"));
