@@ -11,6 +11,7 @@ int RunResize(const TArgs& args);
 int RunDump(const TArgs& args);
 int RunDraw(const TArgs& args);
 int RunReport(const TArgs& args);
+int RunSchedule(const TArgs& args);
 
 // Exit statuses.
 constexpr int ExitOk = 0;

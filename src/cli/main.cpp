@@ -21,7 +21,12 @@ void Usage(std::ostream& out) {
          "         [--images none|small|medium|large] [--contents totals|transits|both] [--unit mm|inch] [--config FILE.ini]\n"
          "                                 write the RTF material report of a project (.tbs, .hpf) or transit (.htf),\n"
          "                                 its pages as PDF, or its bill of materials as a spreadsheet (.xlsx: sheets\n"
-         "                                 Transits, Materials and Totals; .csv: Materials), chosen by the extension\n";
+         "                                 Transits, Materials and Totals; .csv: Materials), chosen by the extension\n"
+         "  schedule FILE -o OUT.hpf [--transit-column NAME] [--diameter-column NAME] [--amount-column NAME]\n"
+         "         [--tag-column NAME] [--type-column NAME] [--unit mm|inch] [--decimal .|,] [--delimiter C]\n"
+         "         [--sheet NAME] [--template FILE.htf] [--resize] [--project-name NAME]\n"
+         "                                 import a cable schedule (.xlsx, .csv, .tsv, .txt) into a new project\n"
+         "                                 export file and print the transits and refused rows as JSON\n";
 }
 }  // namespace
 
@@ -37,6 +42,7 @@ int main(int argc, char** argv) {
       {"dump", RunDump},
       {"draw", RunDraw},
       {"report", RunReport},
+      {"schedule", RunSchedule},
   };
   if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
     Usage(argc < 2 ? std::cerr : std::cout);
