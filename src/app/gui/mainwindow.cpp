@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdio>
 
 #include "app/mdichild.h"
 #include "app/paths.h"
@@ -136,8 +137,24 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
   lblDate = pane("lblDate");
   lblTime = pane("lblTime");
   lblUser->setMinimumWidth(160);
+  // The notice bar: failures of background saves and other notices that
+  // must not take the keyboard.
+  lblNotice = pane("lblNotice");
+  lblNotice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  lblNotice->setAutoFillBackground(true);
+  btnNotice = new QToolButton(this);
+  btnNotice->setObjectName(QStringLiteral("btnNotice"));
+  btnNotice->setFocusPolicy(Qt::NoFocus);
+  connect(btnNotice, &QToolButton::clicked, this, [this] {
+    if (FailedSave.empty()) ClearNotice();
+    else SaveNow();
+  });
   statusBar()->addWidget(lblUser);
   statusBar()->addWidget(lblEmpty, 1);
+  statusBar()->addWidget(lblNotice, 4);
+  statusBar()->addWidget(btnNotice);
+  lblNotice->hide();
+  btnNotice->hide();
   statusBar()->addPermanentWidget(lblUnit);
   statusBar()->addPermanentWidget(lblDate);
   statusBar()->addPermanentWidget(lblTime);
@@ -156,6 +173,13 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
   tmrSaveSoon->setTimerType(Qt::PreciseTimer);
   tmrSaveSoon->setInterval(1000);
   connect(tmrSaveSoon, &QTimer::timeout, this, &TfrmMain::SaveNow);
+
+  // After a failed background save, another try every ten seconds until one
+  // succeeds.
+  tmrRetrySave = new QTimer(this);
+  tmrRetrySave->setObjectName(QStringLiteral("tmrRetrySave"));
+  tmrRetrySave->setInterval(10000);
+  connect(tmrRetrySave, &QTimer::timeout, this, &TfrmMain::SaveNow);
 
   tmrFinishInitializing = new QTimer(this);
   tmrFinishInitializing->setObjectName(QStringLiteral("tmrFinishInitializing"));
@@ -290,6 +314,7 @@ bool TfrmMain::SaveFiles() {
   const bool data = SaveDataFile(places.DataFile);
   const bool config = SaveConfiguration(places.ConfigFile);
   Saving = false;
+  if (data && !FailedSave.empty()) ClearNotice();
   return data && config;
 }
 
@@ -337,9 +362,62 @@ void TfrmMain::SaveNow() {
   }
   const std::string& path = ProgramFiles().DataFile;
   if (path.empty()) return;
-  Saving = true;
-  SaveDataFile(path);
-  Saving = false;
+  // A background save never shows a box: what it has to say goes to the
+  // notice bar.
+  TCollectingMessageSink collected;
+  bool saved = false;
+  {
+    TMessageSinkScope scope(collected);
+    Saving = true;
+    saved = SaveDataFile(path);
+    Saving = false;
+  }
+  if (!collected.Messages.empty() || !collected.Errors.empty() || !collected.Notices.empty()) {
+    std::string text = collected.Errors;
+    for (const std::string* more : {&collected.Messages, &collected.Notices})
+      if (!more->empty()) text += (text.empty() ? "" : "\r\r") + *more;
+    std::fprintf(stderr, "trellane: %s\n", text.c_str());
+  }
+  if (!saved) {
+    ShowNotice(collected.Errors.empty() ? "Error writing datafile (current changes will not be saved)" : collected.Errors,
+               true);
+    return;
+  }
+  if (!FailedSave.empty()) ClearNotice();
+  if (!collected.Notices.empty()) ShowNotice(collected.Notices, false);
+}
+
+bool TfrmMain::ShowNotice(const std::string& text, bool saveFailure) {
+  if (Closing || Ending) return false;
+  std::string line = text;
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  while (line.find("  ") != std::string::npos) line.erase(line.find("  "), 1);
+  if (saveFailure) {
+    FailedSave = text;
+    if (!tmrRetrySave->isActive()) tmrRetrySave->start();
+  } else if (!FailedSave.empty()) {
+    return true;  // the failure stays in view; the notice went to standard error
+  }
+  QPalette palette = lblNotice->palette();
+  palette.setColor(QPalette::Window, saveFailure ? QColor(200, 30, 30) : QColor(255, 236, 160));
+  palette.setColor(QPalette::WindowText, saveFailure ? Qt::white : Qt::black);
+  lblNotice->setPalette(palette);
+  lblNotice->setText(Q(line));
+  lblNotice->setToolTip(MessageText(text));
+  btnNotice->setText(saveFailure ? QStringLiteral("Try again") : QStringLiteral("OK"));
+  lblNotice->show();
+  btnNotice->show();
+  return true;
+}
+
+void TfrmMain::ClearNotice() {
+  FailedSave.clear();
+  tmrRetrySave->stop();
+  lblNotice->clear();
+  lblNotice->setToolTip(QString());
+  lblNotice->hide();
+  btnNotice->hide();
 }
 
 void TfrmMain::ShowUnit() { lblUnit->setText(Q(LengthUnitName())); }
@@ -447,6 +525,11 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
       return;
     }
   Settings.WindowLayout = layout;
+  Closing = true;
+  struct TClosingGuard {
+    bool& Flag;
+    ~TClosingGuard() { Flag = false; }
+  } closingGuard{Closing};
   while (!SaveFiles()) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
                     QStringLiteral("Trellane could not save everything, so it stays open.\n\n"

@@ -1,9 +1,15 @@
 #include "messagesink.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSet>
 #include <cstdio>
 
+#include "mainwindow.h"
 #include "qtext.h"
 #include "qtservices.h"
 #include "splash.h"
@@ -18,18 +24,94 @@ void ToStderr(const std::string& text) {
   std::fflush(stderr);
 }
 
+bool IsAnswerKey(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_Space ||
+         key == Qt::Key_Select;
+}
+
+// Keeps a dialog from being answered by keys the user did not press for it:
+// the held-down key's repeats, the release of a key pressed before the
+// dialog came (the Enter that started the program), and presses that were
+// already on their way when it appeared.
+class TAnswerKeyGuard : public QObject {
+public:
+  explicit TAnswerKeyGuard(QDialog* dialog) : QObject(dialog), Dialog(dialog) {
+    dialog->installEventFilter(this);
+    for (QWidget* child : dialog->findChildren<QWidget*>()) child->installEventFilter(this);
+  }
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::Show:
+      case QEvent::WindowActivate:
+        if (!Shown.isValid()) Shown.start();
+        return false;
+      case QEvent::KeyPress:
+      case QEvent::ShortcutOverride: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!IsAnswerKey(key->key())) return false;
+        if (key->isAutoRepeat() || !Shown.isValid() || Shown.elapsed() < SettleMs) {
+          event->accept();
+          return true;
+        }
+        if (event->type() == QEvent::KeyPress) Pressed.insert(key->key());
+        return false;
+      }
+      case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!IsAnswerKey(key->key())) return false;
+        if (key->isAutoRepeat() || !Pressed.contains(key->key())) {
+          event->accept();
+          return true;
+        }
+        Pressed.remove(key->key());
+        return false;
+      }
+      default:
+        return false;
+    }
+  }
+
+private:
+  static constexpr int SettleMs = 250;
+  QDialog* Dialog;
+  QElapsedTimer Shown;
+  QSet<int> Pressed;
+};
+
 void Show(QMessageBox::Icon icon, const std::string& text) {
   ToStderr(text);
   QWidget* owner = DialogOwner(nullptr);
-  if (!owner) owner = SplashWindow();
+  // Before the main window the splash, which stays on top of everything,
+  // would cover the box: it goes away while the box shows.
+  TfrmSplash* splash = owner ? nullptr : SplashWindow();
+  if (splash) splash->hide();
   QMessageBox box(icon, QApplication::applicationDisplayName(), MessageText(text), QMessageBox::Ok, owner);
+  box.setObjectName(icon == QMessageBox::Critical ? QStringLiteral("msgError") : QStringLiteral("msgMessage"));
   box.setTextFormat(Qt::PlainText);
+  GuardAnswerKeys(&box);
+  if (!owner) {
+    box.setWindowModality(Qt::ApplicationModal);
+    box.adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+      box.move(screen->availableGeometry().center() - box.rect().center());
+  }
   box.exec();
+  if (splash && SplashWindow() == nullptr) ShowSplash(true);
 }
 
 }  // namespace
 
+void GuardAnswerKeys(QDialog* dialog) { new TAnswerKeyGuard(dialog); }
+
 void TQtMessageSink::ShowMessage(const std::string& text) { Show(QMessageBox::NoIcon, text); }
 void TQtMessageSink::ShowError(const std::string& text) { Show(QMessageBox::Critical, text); }
+void TQtMessageSink::ShowNotice(const std::string& text) {
+  ToStderr(text);
+  if (TfrmMain* frame = MainFrame(); frame && frame->ShowNotice(text, false)) return;
+  Show(QMessageBox::NoIcon, text);
+}
 void TStderrMessageSink::ShowMessage(const std::string& text) { ToStderr(text); }
 void TStderrMessageSink::ShowError(const std::string& text) { ToStderr(text); }
+void TStderrMessageSink::ShowNotice(const std::string& text) { ToStderr(text); }
