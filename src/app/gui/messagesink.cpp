@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSet>
+#include <QTimer>
 #include <cstdio>
 
 #include "mainwindow.h"
@@ -92,10 +93,13 @@ void Show(QMessageBox::Icon icon, const std::string& text) {
   box.setTextFormat(Qt::PlainText);
   GuardAnswerKeys(&box);
   if (!owner) {
+    // Centred on the screen once it has its final size, which the box only
+    // takes when it shows.
     box.setWindowModality(Qt::ApplicationModal);
-    box.adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-      box.move(screen->availableGeometry().center() - box.rect().center());
+    QTimer::singleShot(0, &box, [&box] {
+      if (QScreen* screen = QGuiApplication::primaryScreen())
+        box.move(screen->availableGeometry().center() - box.rect().center());
+    });
   }
   box.exec();
   if (splash && SplashWindow() == nullptr) ShowSplash(true);
