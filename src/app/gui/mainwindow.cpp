@@ -22,10 +22,13 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <cstdio>
+#include <vector>
 
+#include "app/lists.h"
 #include "app/mdichild.h"
 #include "app/paths.h"
 #include "core/units.h"
+#include "editor/recovery.h"
 #include "messagesink.h"
 #include "preferences.h"
 #include "programimages.h"
@@ -180,6 +183,13 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
   tmrRetrySave->setObjectName(QStringLiteral("tmrRetrySave"));
   tmrRetrySave->setInterval(10000);
   connect(tmrRetrySave, &QTimer::timeout, this, &TfrmMain::SaveNow);
+
+  // The editors' recovery copies are written a moment after a change.
+  tmrRecovery = new QTimer(this);
+  tmrRecovery->setObjectName(QStringLiteral("tmrRecovery"));
+  tmrRecovery->setInterval(1000);
+  connect(tmrRecovery, &QTimer::timeout, this, [] { FlushRecoveryCopies(); });
+  tmrRecovery->start();
 
   tmrFinishInitializing = new QTimer(this);
   tmrFinishInitializing->setObjectName(QStringLiteral("tmrFinishInitializing"));
@@ -337,14 +347,27 @@ void TfrmMain::EndWithoutQuestions() {
   TStderrMessageSink quiet;
   TMessageSink* previous = SetMessageSink(&quiet);
   const std::string layout = BuildWindowLayout(true);
+  // New transits that were never saved go, as "No" to the close question
+  // would have them go; their work stays in the recovery copies.
+  std::vector<int32_t> newTransits;
+  for (TRecoveryKeeper* keeper : RecoveryKeepers())
+    if (keeper->IsNewTransit()) newTransits.push_back(keeper->TransitID());
   // Transit editors are deleted, not closed: they ask nothing and write
-  // nothing back. The other windows close as usual (the lists keep their
-  // column widths); one that would still stay open is deleted too.
+  // nothing back (their unsaved work goes to their recovery copies). The
+  // other windows close as usual (the lists keep their column widths); one
+  // that would still stay open is deleted too.
   for (QMdiSubWindow* sub : MdiArea->subWindowList()) {
     TfrmMDIchild* child = ChildOf(sub);
     if (!child || child->ClassName() != "TfrmTransitDetail") sub->close();
   }
   for (QMdiSubWindow* sub : MdiArea->subWindowList()) delete sub;
+  FlushRecoveryCopies();
+  for (int32_t id : newTransits) {
+    const int index = Transits.IndexOfID(id);
+    if (index < 0) continue;
+    Conduits.DeleteOfTransit(id);
+    Transits.Delete(index);
+  }
   Settings.WindowLayout = layout;
   SaveFiles();
   SetMessageSink(previous);
@@ -509,6 +532,44 @@ void TfrmMain::FinishInitializing() {
     dialog.exec();
   }
   if (!Ending) lblUser->setText(QStringLiteral("User: ") + Q(CurrentUserName));
+  if (!Ending) OfferRecoveredWork();
+}
+
+void TfrmMain::OfferRecoveredWork() {
+  for (const TRecoveryCopy& copy : ReadRecoveryCopies(RecoveryFolder())) {
+    if (Ending) return;
+    const bool stored = !copy.IsNew && Transits.IndexOfID(copy.TransitID) >= 0;
+    const bool home = copy.ProjectID == TemplateProjectID || Projects.IndexOfID(copy.ProjectID) >= 0;
+    if (!stored && !home) continue;  // nowhere to put it back: kept for later
+    const std::string name = TrimBlanks(copy.Model.Name).empty() ? std::string("<no name>") : copy.Model.Name;
+    const std::string text = std::string(copy.IsNew ? "The new transit \"" : "The transit \"") + name +
+                             "\" had unsaved changes when Trellane last ended.\r\r"
+                             "Restore them into its editor, or discard them?";
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), MessageText(text),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("msgRecovery"));
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* restore = box.addButton(QStringLiteral("Restore"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(restore);
+    GuardAnswerKeys(&box);
+    box.exec();
+    if (Ending) return;
+    if (box.clickedButton() != restore) {
+      std::remove(copy.Path.c_str());
+      continue;
+    }
+    int32_t id = copy.TransitID;
+    if (!stored) {
+      // A new transit comes back as a new one, in its project.
+      id = ::AddTransit(copy.ProjectID);
+      NotifyAll(nkTransitChanged, id);
+    }
+    ShowTransitDetail(id);
+    if (!stored) NotifyAll(nkTransitCreated, id);
+    if (TRecoveryKeeper* keeper = RecoveryKeeperOf(id); keeper && keeper->Restore) keeper->Restore(copy.Model);
+    if (id != copy.TransitID) std::remove(copy.Path.c_str());
+  }
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

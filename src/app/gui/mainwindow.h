@@ -67,8 +67,12 @@ public:
   std::string BuildWindowLayout(bool normalise);
   // Opens the windows of the last run (or the project list).
   void RestoreWindows();
-  // 200 ms after creation: maximise, the update check, the user name.
+  // 200 ms after creation: maximise, the update check, the user name, then
+  // the offer of the unsaved editor work of the last run.
   void FinishInitializing();
+  // Asks for each recovery copy left by the last run whether to restore it
+  // into its editor ("Restore") or drop it ("Discard").
+  void OfferRecoveredWork();
 
   QMdiArea* Area() const { return MdiArea; }
   bool TestBuild() const { return IsTest; }
@@ -108,6 +112,7 @@ private:
   QTimer* tmrSaveSoon = nullptr;
   QTimer* tmrClock = nullptr;
   QTimer* tmrRetrySave = nullptr;
+  QTimer* tmrRecovery = nullptr;
 };
 
 // The main window while it exists, else null.

@@ -413,3 +413,75 @@ TEST_F(DesktopSession, AFailingBackgroundSaveLeavesTheTypingAlone) {
   Desktop.Shot(QStringLiteral("save-retried"));
   Terminate(p);
 }
+
+// SIGTERM with two editors holding unsaved work: nothing unsaved goes into
+// the data file, the never-saved new transit goes, and the next start offers
+// both back; restored, the new transit is new again.
+TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
+  const int p = Projects.Add();
+  Projects.Items(p)->Name = "Deck";
+  const int32_t projectId = Projects.Items(p)->ID;
+  const int t = Transits.Add();
+  InitTransitRecord(t);
+  Transits.Items(t)->ProjectID = projectId;
+  Transits.Items(t)->Name = "Stored";
+  const int32_t storedId = Transits.Items(t)->ID;
+  Settings.SaveWindowPositionsOnExit = true;
+  Settings.WindowLayout = WindowLayoutRecord({storedId, 700, 560, 0, 0, "TfrmTransitDetail"}) +
+                          WindowLayoutRecord({projectId, 500, 300, 300, 300, "TfrmTransitList"});
+  SaveFiles();
+  const QString recovery = Home() + "/state/trellane/recovery";
+
+  QProcess* first = StartProgram();
+  ASSERT_NE(ConfirmUserName(first), 0u);
+  // A new transit in the project's transit list, in front: its editor opens
+  // with the name field ready.
+  Desktop.Key(QStringLiteral("Insert"));
+  QTest::qWait(500);
+  Desktop.Type(QStringLiteral("Fresh"), 30);
+  Desktop.Key(QStringLiteral("Tab"));
+  QTest::qWait(300);
+  // The stored transit's editor, behind it: its name changed.
+  Desktop.Key(QStringLiteral("ctrl+Tab"));
+  QTest::qWait(300);
+  Desktop.Key(QStringLiteral("ctrl+Tab"));
+  QTest::qWait(300);
+  Desktop.Key(QStringLiteral("End"));
+  Desktop.Type(QStringLiteral(" 2"), 30);
+  Desktop.Key(QStringLiteral("Tab"));
+  QTest::qWait(300);
+  Desktop.Shot(QStringLiteral("recovery-before"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(recovery).entryList(QDir::Files).size() >= 1; }, 5000));
+  Terminate(first);
+  Desktop.Shot(QStringLiteral("recovery-after"));
+  const QJsonObject data = Dump();
+  const QJsonArray transits = data.value(QStringLiteral("transits")).toArray();
+  ASSERT_EQ(transits.size(), 1) << "the never-saved new transit is gone";
+  EXPECT_EQ(transits[0].toObject().value(QStringLiteral("name")).toString(), QStringLiteral("Stored"));
+  const QStringList copies = QDir(recovery).entryList(QDir::Files);
+  EXPECT_GE(copies.size(), 1) << copies.join(' ').toStdString();
+
+  QProcess* second = StartProgram();
+  qulonglong dialog = 0;
+  EXPECT_EQ(AnswerBoxesUntilUserName(second, dialog, "restart"), 0);
+  ASSERT_NE(dialog, 0u);
+  QTest::qWait(300);
+  Desktop.Key(QStringLiteral("Return"));
+  int offers = 0;
+  for (int i = 0; i < copies.size(); ++i) {
+    const qulonglong box = Desktop.WaitForActive(QStringLiteral("Trellane"), second->processId(), 5000);
+    if (!box || Desktop.Title(box) == MainTitle) break;
+    ++offers;
+    ExpectInFront(box, "recovery");
+    Desktop.Shot(QStringLiteral("recovery-offer"));
+    QTest::qWait(400);
+    Desktop.Key(QStringLiteral("Return"));  // "Restore"
+    (void)QTest::qWaitFor([&] { return Desktop.Active() != box; }, 5000);
+  }
+  EXPECT_EQ(offers, copies.size());
+  QTest::qWait(1500);
+  Desktop.Shot(QStringLiteral("recovery-restored"));
+  Terminate(second);
+  const QJsonArray after = Dump().value(QStringLiteral("transits")).toArray();
+  EXPECT_EQ(after.size(), 1) << "a restored new transit is new again: it goes unsaved as before";
+}
