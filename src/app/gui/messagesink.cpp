@@ -1,5 +1,6 @@
 #include "messagesink.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -25,9 +26,10 @@ void ToStderr(const std::string& text) {
   std::fflush(stderr);
 }
 
-bool IsAnswerKey(int key) {
-  return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_Space ||
-         key == Qt::Key_Select;
+// Enter, Escape, and Space or Select on a button: the keys that answer a dialog.
+bool IsAnswerKey(QObject* target, int key) {
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return true;
+  return (key == Qt::Key_Space || key == Qt::Key_Select) && qobject_cast<QAbstractButton*>(target);
 }
 
 // Keeps a dialog from being answered by keys the user did not press for it:
@@ -42,7 +44,7 @@ public:
   }
 
 protected:
-  bool eventFilter(QObject*, QEvent* event) override {
+  bool eventFilter(QObject* target, QEvent* event) override {
     switch (event->type()) {
       case QEvent::Show:
       case QEvent::WindowActivate:
@@ -51,7 +53,7 @@ protected:
       case QEvent::KeyPress:
       case QEvent::ShortcutOverride: {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!IsAnswerKey(key->key())) return false;
+        if (!IsAnswerKey(target, key->key())) return false;
         if (key->isAutoRepeat() || !Shown.isValid() || Shown.elapsed() < SettleMs) {
           event->accept();
           return true;
@@ -61,7 +63,7 @@ protected:
       }
       case QEvent::KeyRelease: {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!IsAnswerKey(key->key())) return false;
+        if (!IsAnswerKey(target, key->key())) return false;
         if (key->isAutoRepeat() || !Pressed.contains(key->key())) {
           event->accept();
           return true;
