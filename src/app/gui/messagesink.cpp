@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
@@ -33,12 +32,12 @@ bool IsAnswerKey(QObject* target, int key) {
 }
 
 // Keeps a dialog from being answered by keys the user did not press for it:
-// the held-down key's repeats, the release of a key pressed before the
-// dialog came (the Enter that started the program), and presses that were
-// already on their way when it appeared.
+// the repeats of a key held down since before the dialog came (the Enter
+// that started the program, or that answered the box before), and the
+// release of a key pressed before it showed.
 class TAnswerKeyGuard : public QObject {
 public:
-  explicit TAnswerKeyGuard(QDialog* dialog) : QObject(dialog), Dialog(dialog) {
+  explicit TAnswerKeyGuard(QDialog* dialog) : QObject(dialog) {
     dialog->installEventFilter(this);
     for (QWidget* child : dialog->findChildren<QWidget*>()) child->installEventFilter(this);
   }
@@ -46,15 +45,11 @@ public:
 protected:
   bool eventFilter(QObject* target, QEvent* event) override {
     switch (event->type()) {
-      case QEvent::Show:
-      case QEvent::WindowActivate:
-        if (!Shown.isValid()) Shown.start();
-        return false;
       case QEvent::KeyPress:
       case QEvent::ShortcutOverride: {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!IsAnswerKey(target, key->key())) return false;
-        if (key->isAutoRepeat() || !Shown.isValid() || Shown.elapsed() < SettleMs) {
+        if (key->isAutoRepeat() && !Pressed.contains(key->key())) {
           event->accept();
           return true;
         }
@@ -77,10 +72,7 @@ protected:
   }
 
 private:
-  static constexpr int SettleMs = 250;
-  QDialog* Dialog;
-  QElapsedTimer Shown;
-  QSet<int> Pressed;
+  QSet<int> Pressed;  // answer keys pressed while the dialog was up
 };
 
 void Show(QMessageBox::Icon icon, const std::string& text) {

@@ -26,7 +26,7 @@ public:
   void ShowNotice(const std::string& text) override;
 };
 
-// Lets the dialog be answered (Enter, Escape, Space) only by a key pressed
-// for it: repeats of a held key, the release of a key pressed before it
-// showed and presses in its first quarter second are dropped.
+// Lets the dialog be answered (Enter, Escape, Space on a button) only by a
+// key pressed for it: the repeats of a key held down since before it showed,
+// and the release of a key pressed before it showed, are dropped.
 void GuardAnswerKeys(QDialog* dialog);

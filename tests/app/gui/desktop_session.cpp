@@ -427,31 +427,30 @@ TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
   Transits.Items(t)->Name = "Stored";
   const int32_t storedId = Transits.Items(t)->ID;
   Settings.SaveWindowPositionsOnExit = true;
-  Settings.WindowLayout = WindowLayoutRecord({storedId, 700, 560, 0, 0, "TfrmTransitDetail"}) +
-                          WindowLayoutRecord({projectId, 500, 300, 300, 300, "TfrmTransitList"});
+  Settings.WindowLayout = WindowLayoutRecord({projectId, 500, 300, 300, 300, "TfrmTransitList"}) +
+                          WindowLayoutRecord({storedId, 700, 560, 0, 0, "TfrmTransitDetail"});
   SaveFiles();
   const QString recovery = Home() + "/state/trellane/recovery";
 
   QProcess* first = StartProgram();
   ASSERT_NE(ConfirmUserName(first), 0u);
-  // A new transit in the project's transit list, in front: its editor opens
-  // with the name field ready.
+  // The stored transit's editor is in front, its name field ready.
+  Desktop.Key(QStringLiteral("End"));
+  Desktop.Type(QStringLiteral(" 2"), 30);
+  Desktop.Key(QStringLiteral("Tab"));
+  QTest::qWait(300);
+  // A new transit from the project's transit list, behind it: its editor
+  // opens with the name field ready.
+  Desktop.Key(QStringLiteral("ctrl+Tab"));
+  QTest::qWait(300);
   Desktop.Key(QStringLiteral("Insert"));
   QTest::qWait(500);
   Desktop.Type(QStringLiteral("Fresh"), 30);
   Desktop.Key(QStringLiteral("Tab"));
   QTest::qWait(300);
-  // The stored transit's editor, behind it: its name changed.
-  Desktop.Key(QStringLiteral("ctrl+Tab"));
-  QTest::qWait(300);
-  Desktop.Key(QStringLiteral("ctrl+Tab"));
-  QTest::qWait(300);
-  Desktop.Key(QStringLiteral("End"));
-  Desktop.Type(QStringLiteral(" 2"), 30);
-  Desktop.Key(QStringLiteral("Tab"));
-  QTest::qWait(300);
   Desktop.Shot(QStringLiteral("recovery-before"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(recovery).entryList(QDir::Files).size() >= 1; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(recovery).entryList(QDir::Files).size() == 2; }, 5000))
+      << QDir(recovery).entryList(QDir::Files).join(' ').toStdString();
   Terminate(first);
   Desktop.Shot(QStringLiteral("recovery-after"));
   const QJsonObject data = Dump();
@@ -459,7 +458,7 @@ TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
   ASSERT_EQ(transits.size(), 1) << "the never-saved new transit is gone";
   EXPECT_EQ(transits[0].toObject().value(QStringLiteral("name")).toString(), QStringLiteral("Stored"));
   const QStringList copies = QDir(recovery).entryList(QDir::Files);
-  EXPECT_GE(copies.size(), 1) << copies.join(' ').toStdString();
+  ASSERT_EQ(copies.size(), 2) << copies.join(' ').toStdString();
 
   QProcess* second = StartProgram();
   qulonglong dialog = 0;
@@ -483,5 +482,9 @@ TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
   Desktop.Shot(QStringLiteral("recovery-restored"));
   Terminate(second);
   const QJsonArray after = Dump().value(QStringLiteral("transits")).toArray();
-  EXPECT_EQ(after.size(), 1) << "a restored new transit is new again: it goes unsaved as before";
+  ASSERT_EQ(after.size(), 1) << "a restored new transit is new again: it goes unsaved as before";
+  EXPECT_EQ(after[0].toObject().value(QStringLiteral("name")).toString(), QStringLiteral("Stored"))
+      << "restored work is still unsaved work: not in the data file";
+  // Both copies are back, for the new transit under its new identifier.
+  EXPECT_EQ(QDir(recovery).entryList(QDir::Files).size(), 2);
 }
