@@ -207,8 +207,12 @@ void TRecoveryKeeper::SetTransit(int32_t transitId, bool isNew) {
 void TRecoveryKeeper::Changed(const TRecoveryCopy& copy) {
   SetTransit(copy.TransitID, copy.IsNew);
   if (RecoveryFolder().empty()) return;
-  Bytes = EncodeRecoveryCopy(copy);
-  Pending = true;
+  try {
+    Bytes = EncodeRecoveryCopy(copy);
+    Pending = true;
+  } catch (const std::exception&) {
+    // A model the stored form cannot hold has no copy; saving it tells why.
+  }
 }
 
 void TRecoveryKeeper::Clear(int32_t transitId) {
