@@ -538,9 +538,13 @@ void TfrmMain::FinishInitializing() {
 void TfrmMain::OfferRecoveredWork() {
   for (const TRecoveryCopy& copy : ReadRecoveryCopies(RecoveryFolder())) {
     if (Ending) return;
-    const bool stored = !copy.IsNew && Transits.IndexOfID(copy.TransitID) >= 0;
+    // The record of a new transit may still be there (the program was
+    // killed after a background save): it is the one the copy belongs to.
+    const int index = Transits.IndexOfID(copy.TransitID);
+    const bool recordThere =
+        index >= 0 && (!copy.IsNew || Transits.Items(index)->ProjectID == copy.ProjectID);
     const bool home = copy.ProjectID == TemplateProjectID || Projects.IndexOfID(copy.ProjectID) >= 0;
-    if (!stored && !home) continue;  // nowhere to put it back: kept for later
+    if (!recordThere && !home) continue;  // nowhere to put it back: kept for later
     const std::string name = TrimBlanks(copy.Model.Name).empty() ? std::string("<no name>") : copy.Model.Name;
     const std::string text = std::string(copy.IsNew ? "The new transit \"" : "The transit \"") + name +
                              "\" had unsaved changes when Trellane last ended.\r\r"
@@ -550,23 +554,26 @@ void TfrmMain::OfferRecoveredWork() {
     box.setObjectName(QStringLiteral("msgRecovery"));
     box.setTextFormat(Qt::PlainText);
     QPushButton* restore = box.addButton(QStringLiteral("Restore"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+    QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
     box.setDefaultButton(restore);
     GuardAnswerKeys(&box);
     box.exec();
     if (Ending) return;
-    if (box.clickedButton() != restore) {
+    if (box.clickedButton() == discard) {
+      // As "No" to the close question: the work goes, and a new transit with it.
       std::remove(copy.Path.c_str());
+      if (copy.IsNew && recordThere) ::DeleteTransit(copy.TransitID);
       continue;
     }
+    if (box.clickedButton() != restore) continue;  // no answer: asked again next time
     int32_t id = copy.TransitID;
-    if (!stored) {
+    if (!recordThere) {
       // A new transit comes back as a new one, in its project.
       id = ::AddTransit(copy.ProjectID);
       NotifyAll(nkTransitChanged, id);
     }
     ShowTransitDetail(id);
-    if (!stored) NotifyAll(nkTransitCreated, id);
+    if (copy.IsNew || !recordThere) NotifyAll(nkTransitCreated, id);
     if (TRecoveryKeeper* keeper = RecoveryKeeperOf(id); keeper && keeper->Restore) keeper->Restore(copy.Model);
     if (id != copy.TransitID) std::remove(copy.Path.c_str());
   }

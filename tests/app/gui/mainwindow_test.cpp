@@ -9,11 +9,15 @@
 #include <QTimer>
 #include <QToolButton>
 #include <csignal>
+#include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <sys/stat.h>
 
 #include "app/paths.h"
+#include "core/draw/export.h"
 #include "core/units.h"
+#include "editor/recovery.h"
 #include "guitest.h"
 #include "mainwindow.h"
 #include "mainwindow_fixture.h"
@@ -468,6 +472,51 @@ TEST_F(MainWindow, AFileKeptAsideByABackgroundSaveIsToldInTheNoticeBar) {
   guitest::Child<QToolButton>(&f.Frame, "btnNotice")->click();
   EXPECT_FALSE(notice->isVisible());
   SetMessageSink(nullptr);
+}
+
+TEST_F(MainWindow, RecoveredWorkIsOfferedBackAndANewTransitStaysNew) {
+  const std::string folder = Dir.filePath(QStringLiteral("state/recovery")).toStdString();
+  std::filesystem::create_directories(folder);
+  SetRecoveryFolder(folder);
+  const int32_t project = AddProject("Deck");
+  // A new transit whose record a background save had written before the
+  // program was killed, and one that never reached the data file.
+  const int leftover = Transits.Add();
+  InitTransitRecord(leftover);
+  Transits.Items(leftover)->ProjectID = project;
+  const int32_t leftoverId = Transits.Items(leftover)->ID;
+  auto write = [&](int32_t id, const char* name) {
+    TRecoveryCopy copy;
+    copy.TransitID = id;
+    copy.ProjectID = project;
+    copy.IsNew = true;
+    copy.Model.Name = name;
+    WriteFileAtomically(RecoveryCopyPath(folder, id), EncodeRecoveryCopy(copy));
+  };
+  write(leftoverId, "left over");
+  write(leftoverId + 50, "never saved");
+  TFrame f;
+  f.Frame.show();
+  {
+    TModalAnswers answers({TModalAnswers::Button("Discard"), TModalAnswers::Button("Restore")});
+    f.Frame.OfferRecoveredWork();
+    EXPECT_TRUE(answers.AllRan());
+    ASSERT_EQ(answers.Texts.size(), 2u);
+    EXPECT_EQ(answers.Texts[0].rfind("The new transit \"left over\" had unsaved changes", 0), 0u);
+  }
+  EXPECT_LT(Transits.IndexOfID(leftoverId), 0) << "discarded like \"No\" on closing a new transit";
+  EXPECT_FALSE(FileExists(RecoveryCopyPath(folder, leftoverId)));
+  EXPECT_FALSE(FileExists(RecoveryCopyPath(folder, leftoverId + 50)));
+  // Restored into a new record of its project, with its editor open and told it is new.
+  ASSERT_EQ(Transits.Count(), 1);
+  const int32_t restored = Transits.Items(0)->ID;
+  EXPECT_EQ(Transits.Items(0)->ProjectID, project);
+  auto* editor = dynamic_cast<TDummyChild*>(FrontToBack(f.Frame).front());
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->ViewID, restored);
+  EXPECT_NE(std::find(editor->Notes.begin(), editor->Notes.end(), std::make_pair(int(nkTransitCreated), int(restored))),
+            editor->Notes.end());
+  SetRecoveryFolder("");
 }
 
 TEST_F(MainWindow, ATerminationSignalSavesWithoutAskingAnyWindow) {
