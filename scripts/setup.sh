@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6 libgl-dev
   libcurl4-openssl-dev libssl-dev libsodium-dev libdxflib-dev libxlsxwriter-dev libzip-dev libexpat1-dev
   minisign openssl poppler-utils python3-ezdxf python3-openpyxl
-  xvfb xauth xdotool fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
+  xvfb xauth xdotool openbox wmctrl x11-utils imagemagick fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

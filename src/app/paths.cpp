@@ -66,6 +66,7 @@ TFilePlaces& Current() {
 TFilePlaces FindFilePlaces(const std::string& programFolder, const TEnvironment& environment) {
   TFilePlaces places;
   places.ProgramFolder = programFolder;
+  places.RecoveryFolder = BaseFolder(environment, "XDG_STATE_HOME", ".local/state") + "/" + SubFolder + "/recovery";
   const std::string beside = programFolder + "/" + DataName;
   if (!programFolder.empty() && IsFile(beside)) {
     places.Portable = true;

@@ -12,6 +12,9 @@ struct TFilePlaces {
   std::string DataFile;
   std::string ConfigFile;
   bool Portable = false;
+  // $XDG_STATE_HOME/trellane/recovery (else ~/.local/state/...): the transit
+  // editors' recovery copies of unsaved work.
+  std::string RecoveryFolder;
 };
 
 // Looks up an environment variable; null when unset.

@@ -37,6 +37,7 @@ TPresenterTransitDetail::TPresenterTransitDetail(TfrmAbstractTransitDetail& view
   TStringList systems;
   for (int i = 0; i < FillSystemCount; ++i) systems.push_back(FillSystemToText(static_cast<TFillSystem>(i)));
   FView.FillHarvantProducts(systems);
+  FRecovery.Restore = [this](const TTransit& model) { RestoreModel(model); };
   Load();
   FIsNewTransit = false;
 }
@@ -113,7 +114,32 @@ void TPresenterTransitDetail::Refresh(bool keepSelection, bool quickDraw, bool r
     FHistory[FHistoryIndex]->Assign(FModel);
     FHistoryTop = FHistoryIndex;
     FView.EnableUndoRedoSave(FHistoryIndex > 0, false, FIsNewTransit || FHistoryIndex > 0);
+    KeepRecovery();
   }
+}
+
+void TPresenterTransitDetail::KeepRecovery() {
+  const int32_t id = FView.ViewID();
+  FRecovery.SetTransit(id, FIsNewTransit);
+  if (FHistoryIndex > 0 && editorstore::TransitExists(id)) {
+    TRecoveryCopy copy;
+    copy.TransitID = id;
+    copy.ProjectID = editorstore::TransitProjectID(id);
+    copy.IsNew = FIsNewTransit;
+    copy.Model.Assign(FModel);
+    FRecovery.Changed(copy);
+    FRecoveryKept = true;
+  } else if (FRecoveryKept) {
+    // Back to the stored state (undone): no copy needed any more.
+    FRecovery.Clear(id);
+    FRecoveryKept = false;
+  }
+}
+
+void TPresenterTransitDetail::RestoreModel(const TTransit& model) {
+  FModel.Assign(model);
+  FView.SetShape(FModel.IsRound());
+  Refresh(false, false, true);
 }
 
 void TPresenterTransitDetail::UpdateView(bool keepSelection) {
@@ -313,6 +339,7 @@ void TPresenterTransitDetail::StepHistory(int delta) {
     FHistoryIndex = target;
     FModel.Assign(*FHistory[target]);
     Refresh(false, false, false);
+    KeepRecovery();
   }
   FView.EnableUndoRedoSave(FHistoryIndex > 0, FHistoryIndex < FHistoryTop, FIsNewTransit || FHistoryIndex > 0);
 }
@@ -443,6 +470,9 @@ void TPresenterTransitDetail::WriteToStore(bool restartHistory) {
   FModel.ModifiedBy = editorstore::CurrentUser();
   editorstore::SaveTransit(FModel, FView.ViewID());
   FIsNewTransit = false;
+  // Saved: the recovery copy has served.
+  FRecovery.Clear(FView.ViewID());
+  FRecoveryKept = false;
   if (restartHistory) {
     FHistoryIndex = -1;
     Refresh(false, false, true);
@@ -486,6 +516,9 @@ bool TPresenterTransitDetail::AskSaveOnClose() {
       FView.ForceCloseForm();
       return true;
     case mrNo:
+      // The changes are dropped on purpose: so is their recovery copy.
+      FRecovery.Clear(FView.ViewID());
+      FRecoveryKept = false;
       if (FIsNewTransit) {
         editorstore::DeleteTransit(FView.ViewID());
         NotifyAll(nkTransitChanged, -1);
@@ -514,6 +547,7 @@ void TPresenterTransitDetail::HandleNotification(uint8_t code, int32_t id) {
         FView.EnableUndoRedoSave(false, false, true);
         FView.ActivateTransitname();
         FIsNewTransit = true;
+        KeepRecovery();
       }
       break;
     default:

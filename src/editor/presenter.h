@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/transit.h"
+#include "editor/recovery.h"
 #include "editor/services.h"
 #include "editor/transitview.h"
 
@@ -101,6 +102,9 @@ private:
   void WriteToStore(bool restartHistory);
   bool SaveOnClose();
   bool SaveWithNameCheck(bool restartHistory);
+  // Keeps the recovery copy in step: the model while it holds unsaved changes.
+  void KeepRecovery();
+  void RestoreModel(const TTransit& model);
 
   TfrmAbstractTransitDetail& FView;
   TEditorServices FServices;
@@ -119,6 +123,8 @@ private:
   int FEditedIndex = -1;
   // Old slot -> new slot of each group in the last sorting.
   std::vector<int> FSortMap;
+  TRecoveryKeeper FRecovery;
+  bool FRecoveryKept = false;
 };
 
 // The conduit list as clipboard text: a header line, then amount and outer

@@ -139,6 +139,6 @@ int ReplaceFileCompressed(const std::string& path, const std::function<void(TStr
 
 void ReportKeptAside(const std::string& kind, const std::string& aside) {
   if (aside.empty()) return;
-  MessageSink().ShowMessage("The " + kind + " could not be read when the program started. It has been kept as\r" +
+  MessageSink().ShowNotice("The " + kind + " could not be read when the program started. It has been kept as\r" +
                             aside + "\rand a new " + kind + " has been written.");
 }

@@ -20,3 +20,6 @@ TMessageSink* SetMessageSink(TMessageSink* sink) {
   CurrentSink = sink ? sink : &DefaultSink;
   return previous;
 }
+
+TMessageSinkScope::TMessageSinkScope(TMessageSink& sink) : Previous(SetMessageSink(&sink)) {}
+TMessageSinkScope::~TMessageSinkScope() { SetMessageSink(Previous); }

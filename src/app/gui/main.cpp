@@ -14,6 +14,7 @@
 #include "quitsignals.h"
 #include "splash.h"
 #include "startup.h"
+#include "editor/recovery.h"
 #include "store/datafile.h"
 #ifdef TRELLANE_HAS_UPDATE
 #include "installerdialog.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   SetProgramFiles(places);
+  SetRecoveryFolder(places.RecoveryFolder);
 
   ShowSplash(true);
   PrepareProcessState();

@@ -21,10 +21,14 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdio>
+#include <vector>
 
+#include "app/lists.h"
 #include "app/mdichild.h"
 #include "app/paths.h"
 #include "core/units.h"
+#include "editor/recovery.h"
 #include "messagesink.h"
 #include "preferences.h"
 #include "programimages.h"
@@ -136,8 +140,24 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
   lblDate = pane("lblDate");
   lblTime = pane("lblTime");
   lblUser->setMinimumWidth(160);
+  // The notice bar: failures of background saves and other notices that
+  // must not take the keyboard.
+  lblNotice = pane("lblNotice");
+  lblNotice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  lblNotice->setAutoFillBackground(true);
+  btnNotice = new QToolButton(this);
+  btnNotice->setObjectName(QStringLiteral("btnNotice"));
+  btnNotice->setFocusPolicy(Qt::NoFocus);
+  connect(btnNotice, &QToolButton::clicked, this, [this] {
+    if (FailedSave.empty()) ClearNotice();
+    else SaveNow();
+  });
   statusBar()->addWidget(lblUser);
   statusBar()->addWidget(lblEmpty, 1);
+  statusBar()->addWidget(lblNotice, 4);
+  statusBar()->addWidget(btnNotice);
+  lblNotice->hide();
+  btnNotice->hide();
   statusBar()->addPermanentWidget(lblUnit);
   statusBar()->addPermanentWidget(lblDate);
   statusBar()->addPermanentWidget(lblTime);
@@ -156,6 +176,20 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
   tmrSaveSoon->setTimerType(Qt::PreciseTimer);
   tmrSaveSoon->setInterval(1000);
   connect(tmrSaveSoon, &QTimer::timeout, this, &TfrmMain::SaveNow);
+
+  // After a failed background save, another try every ten seconds until one
+  // succeeds.
+  tmrRetrySave = new QTimer(this);
+  tmrRetrySave->setObjectName(QStringLiteral("tmrRetrySave"));
+  tmrRetrySave->setInterval(10000);
+  connect(tmrRetrySave, &QTimer::timeout, this, &TfrmMain::SaveNow);
+
+  // The editors' recovery copies are written a moment after a change.
+  tmrRecovery = new QTimer(this);
+  tmrRecovery->setObjectName(QStringLiteral("tmrRecovery"));
+  tmrRecovery->setInterval(1000);
+  connect(tmrRecovery, &QTimer::timeout, this, [] { FlushRecoveryCopies(); });
+  tmrRecovery->start();
 
   tmrFinishInitializing = new QTimer(this);
   tmrFinishInitializing->setObjectName(QStringLiteral("tmrFinishInitializing"));
@@ -290,6 +324,7 @@ bool TfrmMain::SaveFiles() {
   const bool data = SaveDataFile(places.DataFile);
   const bool config = SaveConfiguration(places.ConfigFile);
   Saving = false;
+  if (data && !FailedSave.empty()) ClearNotice();
   return data && config;
 }
 
@@ -312,14 +347,27 @@ void TfrmMain::EndWithoutQuestions() {
   TStderrMessageSink quiet;
   TMessageSink* previous = SetMessageSink(&quiet);
   const std::string layout = BuildWindowLayout(true);
+  // New transits that were never saved go, as "No" to the close question
+  // would have them go; their work stays in the recovery copies.
+  std::vector<int32_t> newTransits;
+  for (TRecoveryKeeper* keeper : RecoveryKeepers())
+    if (keeper->IsNewTransit()) newTransits.push_back(keeper->TransitID());
   // Transit editors are deleted, not closed: they ask nothing and write
-  // nothing back. The other windows close as usual (the lists keep their
-  // column widths); one that would still stay open is deleted too.
+  // nothing back (their unsaved work goes to their recovery copies). The
+  // other windows close as usual (the lists keep their column widths); one
+  // that would still stay open is deleted too.
   for (QMdiSubWindow* sub : MdiArea->subWindowList()) {
     TfrmMDIchild* child = ChildOf(sub);
     if (!child || child->ClassName() != "TfrmTransitDetail") sub->close();
   }
   for (QMdiSubWindow* sub : MdiArea->subWindowList()) delete sub;
+  FlushRecoveryCopies();
+  for (int32_t id : newTransits) {
+    const int index = Transits.IndexOfID(id);
+    if (index < 0) continue;
+    Conduits.DeleteOfTransit(id);
+    Transits.Delete(index);
+  }
   Settings.WindowLayout = layout;
   SaveFiles();
   SetMessageSink(previous);
@@ -337,9 +385,62 @@ void TfrmMain::SaveNow() {
   }
   const std::string& path = ProgramFiles().DataFile;
   if (path.empty()) return;
-  Saving = true;
-  SaveDataFile(path);
-  Saving = false;
+  // A background save never shows a box: what it has to say goes to the
+  // notice bar.
+  TCollectingMessageSink collected;
+  bool saved = false;
+  {
+    TMessageSinkScope scope(collected);
+    Saving = true;
+    saved = SaveDataFile(path);
+    Saving = false;
+  }
+  if (!collected.Messages.empty() || !collected.Errors.empty() || !collected.Notices.empty()) {
+    std::string text = collected.Errors;
+    for (const std::string* more : {&collected.Messages, &collected.Notices})
+      if (!more->empty()) text += (text.empty() ? "" : "\r\r") + *more;
+    std::fprintf(stderr, "trellane: %s\n", text.c_str());
+  }
+  if (!saved) {
+    ShowNotice(collected.Errors.empty() ? "Error writing datafile (current changes will not be saved)" : collected.Errors,
+               true);
+    return;
+  }
+  if (!FailedSave.empty()) ClearNotice();
+  if (!collected.Notices.empty()) ShowNotice(collected.Notices, false);
+}
+
+bool TfrmMain::ShowNotice(const std::string& text, bool saveFailure) {
+  if (Closing || Ending) return false;
+  std::string line = text;
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  while (line.find("  ") != std::string::npos) line.erase(line.find("  "), 1);
+  if (saveFailure) {
+    FailedSave = text;
+    if (!tmrRetrySave->isActive()) tmrRetrySave->start();
+  } else if (!FailedSave.empty()) {
+    return true;  // the failure stays in view; the notice went to standard error
+  }
+  QPalette palette = lblNotice->palette();
+  palette.setColor(QPalette::Window, saveFailure ? QColor(200, 30, 30) : QColor(255, 236, 160));
+  palette.setColor(QPalette::WindowText, saveFailure ? Qt::white : Qt::black);
+  lblNotice->setPalette(palette);
+  lblNotice->setText(Q(line));
+  lblNotice->setToolTip(MessageText(text));
+  btnNotice->setText(saveFailure ? QStringLiteral("Try again") : QStringLiteral("OK"));
+  lblNotice->show();
+  btnNotice->show();
+  return true;
+}
+
+void TfrmMain::ClearNotice() {
+  FailedSave.clear();
+  tmrRetrySave->stop();
+  lblNotice->clear();
+  lblNotice->setToolTip(QString());
+  lblNotice->hide();
+  btnNotice->hide();
 }
 
 void TfrmMain::ShowUnit() { lblUnit->setText(Q(LengthUnitName())); }
@@ -431,6 +532,51 @@ void TfrmMain::FinishInitializing() {
     dialog.exec();
   }
   if (!Ending) lblUser->setText(QStringLiteral("User: ") + Q(CurrentUserName));
+  if (!Ending) OfferRecoveredWork();
+}
+
+void TfrmMain::OfferRecoveredWork() {
+  for (const TRecoveryCopy& copy : ReadRecoveryCopies(RecoveryFolder())) {
+    if (Ending) return;
+    // The record of a new transit may still be there (the program was
+    // killed after a background save): it is the one the copy belongs to.
+    const int index = Transits.IndexOfID(copy.TransitID);
+    const bool recordThere =
+        index >= 0 && (!copy.IsNew || Transits.Items(index)->ProjectID == copy.ProjectID);
+    const bool home = copy.ProjectID == TemplateProjectID || Projects.IndexOfID(copy.ProjectID) >= 0;
+    if (!recordThere && !home) continue;  // nowhere to put it back: kept for later
+    const std::string name = TrimBlanks(copy.Model.Name).empty() ? std::string("<no name>") : copy.Model.Name;
+    const std::string text = std::string(copy.IsNew ? "The new transit \"" : "The transit \"") + name +
+                             "\" had unsaved changes when Trellane last ended.\r\r"
+                             "Restore them into its editor, or discard them?";
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), MessageText(text),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("msgRecovery"));
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* restore = box.addButton(QStringLiteral("Restore"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(restore);
+    GuardAnswerKeys(&box);
+    box.exec();
+    if (Ending) return;
+    if (box.clickedButton() == discard) {
+      // As "No" to the close question: the work goes, and a new transit with it.
+      std::remove(copy.Path.c_str());
+      if (copy.IsNew && recordThere) ::DeleteTransit(copy.TransitID);
+      continue;
+    }
+    if (box.clickedButton() != restore) continue;  // no answer: asked again next time
+    int32_t id = copy.TransitID;
+    if (!recordThere) {
+      // A new transit comes back as a new one, in its project.
+      id = ::AddTransit(copy.ProjectID);
+      NotifyAll(nkTransitChanged, id);
+    }
+    ShowTransitDetail(id);
+    if (copy.IsNew || !recordThere) NotifyAll(nkTransitCreated, id);
+    if (TRecoveryKeeper* keeper = RecoveryKeeperOf(id); keeper && keeper->Restore) keeper->Restore(copy.Model);
+    if (id != copy.TransitID) std::remove(copy.Path.c_str());
+  }
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -447,6 +593,11 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
       return;
     }
   Settings.WindowLayout = layout;
+  Closing = true;
+  struct TClosingGuard {
+    bool& Flag;
+    ~TClosingGuard() { Flag = false; }
+  } closingGuard{Closing};
   while (!SaveFiles()) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
                     QStringLiteral("Trellane could not save everything, so it stays open.\n\n"

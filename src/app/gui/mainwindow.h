@@ -11,6 +11,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QTimer;
 class QToolBar;
+class QToolButton;
 
 // The main window: a multiple-document frame that holds every list, project
 // window and transit editor, with the toolbar and the status bar. It is the
@@ -48,6 +49,14 @@ public:
   // or asking anything (the session manager's checkpoint).
   void SaveQuietly();
 
+  // Shows a text in the notice bar of the status bar, without a box and
+  // without taking the keyboard: in red with "Try again" for a failed
+  // background save (kept until a save succeeds), else as a plain notice
+  // with a button to put it away. False while the frame is closing.
+  bool ShowNotice(const std::string& text, bool saveFailure);
+  // The failure of the last background save, or empty.
+  std::string SaveFailure() const { return FailedSave; }
+
   // The toolbar's actions.
   void SwitchUnit();
   void ShowPreferences();
@@ -58,8 +67,12 @@ public:
   std::string BuildWindowLayout(bool normalise);
   // Opens the windows of the last run (or the project list).
   void RestoreWindows();
-  // 200 ms after creation: maximise, the update check, the user name.
+  // 200 ms after creation: maximise, the update check, the user name, then
+  // the offer of the unsaved editor work of the last run.
   void FinishInitializing();
+  // Asks for each recovery copy left by the last run whether to restore it
+  // into its editor ("Restore") or drop it ("Discard").
+  void OfferRecoveredWork();
 
   QMdiArea* Area() const { return MdiArea; }
   bool TestBuild() const { return IsTest; }
@@ -75,6 +88,7 @@ private:
   bool SaveFiles();
   void SaveSoon();
   void SaveNow();
+  void ClearNotice();
   void ShowUnit();
   void ShowClock();
   QSize RestoreAreaSize() const;
@@ -90,9 +104,15 @@ private:
   QLabel* lblUnit = nullptr;
   QLabel* lblDate = nullptr;
   QLabel* lblTime = nullptr;
+  QLabel* lblNotice = nullptr;
+  QToolButton* btnNotice = nullptr;
+  std::string FailedSave;
+  bool Closing = false;
   QTimer* tmrFinishInitializing = nullptr;
   QTimer* tmrSaveSoon = nullptr;
   QTimer* tmrClock = nullptr;
+  QTimer* tmrRetrySave = nullptr;
+  QTimer* tmrRecovery = nullptr;
 };
 
 // The main window while it exists, else null.

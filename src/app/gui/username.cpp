@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "messagesink.h"
 #include "qtext.h"
 #include "store/settings.h"
 #include "textguard.h"
@@ -43,6 +44,7 @@ TfrmUsername::TfrmUsername(QWidget* parent, bool testBuild) : QDialog(parent) {
   edtUsername->setText(Q(CurrentUserName));
   edtUsername->selectAll();
   edtUsername->setFocus();
+  GuardAnswerKeys(this);
 
   if (testBuild)
     QTimer::singleShot(100, this, [this] {

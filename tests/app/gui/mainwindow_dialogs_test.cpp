@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QKeyEvent>
 #include <QTest>
 #include <QToolButton>
 
@@ -106,6 +107,22 @@ TEST_F(Dialogs, UserNameTakesTheTextAsTypedAndClosingKeepsTheOldName) {
     EXPECT_FALSE(dialog.isVisible());
   }
   EXPECT_EQ(TfrmUsername().findChildren<QPushButton*>().size(), 1) << "OK only, no Cancel";
+}
+
+TEST_F(Dialogs, UserNameIsAnsweredOnlyByAKeyPressedForIt) {
+  CurrentUserName = "tester";
+  TfrmUsername dialog;
+  dialog.show();
+  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+  QApplication::sendEvent(dialog.edtUsername, &repeat);  // held down since before the dialog came
+  EXPECT_TRUE(dialog.isVisible());
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(dialog.edtUsername, &release);
+  EXPECT_TRUE(dialog.isVisible());
+  QTest::keyClicks(dialog.edtUsername, QStringLiteral(" x"));
+  QTest::keyClick(dialog.edtUsername, Qt::Key_Return);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(CurrentUserName, " x");
 }
 
 TEST_F(Dialogs, UserNameTakesOnlyWhatTheDataFileCanHold) {

@@ -6,12 +6,18 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <csignal>
+#include <algorithm>
+#include <filesystem>
+#include <cstdio>
 #include <sys/stat.h>
 
 #include "app/paths.h"
+#include "core/draw/export.h"
 #include "core/units.h"
+#include "editor/recovery.h"
 #include "guitest.h"
 #include "mainwindow.h"
 #include "mainwindow_fixture.h"
@@ -388,6 +394,129 @@ TEST_F(MainWindow, ASaveThatFailsAtCloseKeepsTheProgramOpenAndOffersTryAgainOrQu
   TModalAnswers answers({TModalAnswers::Ok(), TModalAnswers::Button("Quit without saving")});
   EXPECT_TRUE(g.Frame.close());
   EXPECT_TRUE(answers.AllRan());
+}
+
+TEST_F(MainWindow, ABackgroundSaveFailureShowsInTheNoticeBarWithoutABoxAndIsTriedAgain) {
+  TQtMessageSink sink;
+  SetMessageSink(&sink);
+  ASSERT_TRUE(SaveDataFile(Places.DataFile));
+  TFrame f;
+  f.Frame.show();
+  auto* notice = guitest::Child<QLabel>(&f.Frame, "lblNotice");
+  auto* button = guitest::Child<QToolButton>(&f.Frame, "btnNotice");
+  auto* retry = f.Frame.findChild<QTimer*>(QStringLiteral("tmrRetrySave"));
+  EXPECT_FALSE(notice->isVisible());
+  TFilePlaces broken = Places;
+  broken.DataFile = Dir.filePath(QStringLiteral("missing/Trellane.tbs")).toStdString();
+  SetProgramFiles(broken);
+  AddProject("kept while the folder is gone");
+  TablesChanged();
+  bool boxSeen = false;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        boxSeen = boxSeen || QApplication::activeModalWidget();
+        return notice->isVisible();
+      },
+      3000));
+  EXPECT_FALSE(boxSeen) << "a background save shows no box";
+  EXPECT_FALSE(QApplication::activeModalWidget());
+  EXPECT_TRUE(notice->text().startsWith(QStringLiteral("Error writing datafile (current changes will not be saved):")));
+  EXPECT_EQ(button->text(), QStringLiteral("Try again"));
+  EXPECT_TRUE(retry->isActive());
+  EXPECT_EQ(retry->interval(), 10000);
+  // A failing try keeps the notice; one that succeeds clears it.
+  button->click();
+  EXPECT_TRUE(notice->isVisible());
+  SetProgramFiles(Places);
+  retry->setInterval(50);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !notice->isVisible(); }, 3000)) << "the timer tries again";
+  EXPECT_FALSE(retry->isActive());
+  EXPECT_FALSE(button->isVisible());
+  CloseDataFile();
+  Projects.Clear();
+  ASSERT_TRUE(LoadDataFile(Places.DataFile));
+  ASSERT_EQ(Projects.Count(), 1);
+  EXPECT_EQ(Projects.Items(0)->Name, "kept while the folder is gone");
+  SetMessageSink(nullptr);
+}
+
+TEST_F(MainWindow, AFileKeptAsideByABackgroundSaveIsToldInTheNoticeBar) {
+  TQtMessageSink sink;
+  SetMessageSink(&sink);
+  {
+    std::FILE* file = std::fopen(Places.DataFile.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("damaged", file);
+    std::fclose(file);
+  }
+  {
+    TModalAnswers answers({TModalAnswers::Ok(), TModalAnswers::Ok(), TModalAnswers::Ok()});
+    ASSERT_TRUE(LoadDataFile(Places.DataFile));
+  }
+  TFrame f;
+  f.Frame.show();
+  auto* notice = guitest::Child<QLabel>(&f.Frame, "lblNotice");
+  AddProject("after the damage");
+  TablesChanged();
+  bool boxSeen = false;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        boxSeen = boxSeen || QApplication::activeModalWidget();
+        return notice->isVisible();
+      },
+      3000));
+  EXPECT_FALSE(boxSeen);
+  EXPECT_TRUE(notice->text().startsWith(QStringLiteral("The data file could not be read when the program started.")))
+      << notice->text().toStdString();
+  EXPECT_EQ(guitest::Child<QToolButton>(&f.Frame, "btnNotice")->text(), QStringLiteral("OK"));
+  guitest::Child<QToolButton>(&f.Frame, "btnNotice")->click();
+  EXPECT_FALSE(notice->isVisible());
+  SetMessageSink(nullptr);
+}
+
+TEST_F(MainWindow, RecoveredWorkIsOfferedBackAndANewTransitStaysNew) {
+  const std::string folder = Dir.filePath(QStringLiteral("state/recovery")).toStdString();
+  std::filesystem::create_directories(folder);
+  SetRecoveryFolder(folder);
+  const int32_t project = AddProject("Deck");
+  // A new transit whose record a background save had written before the
+  // program was killed, and one that never reached the data file.
+  const int leftover = Transits.Add();
+  InitTransitRecord(leftover);
+  Transits.Items(leftover)->ProjectID = project;
+  const int32_t leftoverId = Transits.Items(leftover)->ID;
+  auto write = [&](int32_t id, const char* name) {
+    TRecoveryCopy copy;
+    copy.TransitID = id;
+    copy.ProjectID = project;
+    copy.IsNew = true;
+    copy.Model.Name = name;
+    WriteFileAtomically(RecoveryCopyPath(folder, id), EncodeRecoveryCopy(copy));
+  };
+  write(leftoverId, "left over");
+  write(leftoverId + 50, "never saved");
+  TFrame f;
+  f.Frame.show();
+  {
+    TModalAnswers answers({TModalAnswers::Button("Discard"), TModalAnswers::Button("Restore")});
+    f.Frame.OfferRecoveredWork();
+    EXPECT_TRUE(answers.AllRan());
+    ASSERT_EQ(answers.Texts.size(), 2u);
+    EXPECT_EQ(answers.Texts[0].rfind("The new transit \"left over\" had unsaved changes", 0), 0u);
+  }
+  EXPECT_LT(Transits.IndexOfID(leftoverId), 0) << "discarded like \"No\" on closing a new transit";
+  EXPECT_FALSE(FileExists(RecoveryCopyPath(folder, leftoverId)));
+  EXPECT_FALSE(FileExists(RecoveryCopyPath(folder, leftoverId + 50)));
+  // Restored into a new record of its project, with its editor open and told it is new.
+  ASSERT_EQ(Transits.Count(), 1);
+  const int32_t restored = Transits.Items(0)->ID;
+  EXPECT_EQ(Transits.Items(0)->ProjectID, project);
+  auto* editor = dynamic_cast<TDummyChild*>(FrontToBack(f.Frame).front());
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->ViewID, restored);
+  EXPECT_NE(std::find(editor->Notes.begin(), editor->Notes.end(), std::make_pair(int(nkTransitCreated), int(restored))),
+            editor->Notes.end());
+  SetRecoveryFolder("");
 }
 
 TEST_F(MainWindow, ATerminationSignalSavesWithoutAskingAnyWindow) {
