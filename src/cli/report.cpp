@@ -2,11 +2,12 @@
 // (data file or project export) or of one transit (transit export); with
 // -o OUT.pdf its pages as PDF, laid out as the viewer shows them.
 #include <algorithm>
-#include <fstream>
+#include <cstring>
 #include <iostream>
 
 #include "cli/commands.h"
 #include "cli/transit_json.h"
+#include "core/atomicfile.h"
 #include "core/errors.h"
 #include "core/transit.h"
 #include "core/units.h"
@@ -120,11 +121,11 @@ void WriteOutput(const std::string& path, const std::string& bytes) {
     std::cout.flush();
     return;
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw TError("cannot write file '" + path + "'");
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw TError("cannot write file '" + path + "'");
+  try {
+    WriteFileAtomically(path, bytes);
+  } catch (const TFileError& e) {
+    throw TError("cannot write file '" + path + "': " + std::strerror(e.Errno));
+  }
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(Processes, OnlyOneCopyHoldsTheDataFile) {
   EXPECT_EQ(second.Status, 3);
   EXPECT_EQ(second.Out, "error: Can't open datafile, Trellane is already running?\n");
   EXPECT_EQ(ReadFile(path), before);
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_TRUE(TempFilesIn(Dir).empty());
   // Saving again keeps the guard up; letting go lets the next copy in.
   ASSERT_TRUE(SaveDataFile(path));
   EXPECT_EQ(Probe("load " + Quote(path)).Status, 3);
@@ -92,8 +92,10 @@ TEST_F(Processes, SaveKilledMidwayLeavesTheOldFileReadable) {
   bool seen = false, exited = false;
   int status = 0;
   for (int i = 0; i < 300000 && !seen && !exited; ++i) {  // a minute at most
-    std::error_code ec;
-    seen = std::filesystem::file_size(path + ".tmp", ec) > 0 && !ec;
+    for (const std::string& temp : TempFilesIn(Dir)) {
+      std::error_code ec;
+      seen = seen || (std::filesystem::file_size(temp, ec) > 0 && !ec);
+    }
     exited = !seen && waitpid(child, &status, WNOHANG) == child;
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
