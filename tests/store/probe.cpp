@@ -2,6 +2,8 @@
 //   store_probe load PATH          load; exit 0, or 3 when the file is held elsewhere
 //   store_probe save PATH COUNT    load, add COUNT conduit records, save
 //   store_probe hold PATH          load, print "ready", wait for a line on stdin
+//   store_probe race PATH          wait for a line on stdin (the start), load, print
+//                                  "running" and wait for another line (exit 3 when refused)
 // Messages meant for the user are printed on stdout, one per line.
 #include <iostream>
 #include <string>
@@ -19,6 +21,8 @@ int main(int argc, char** argv) {
   TPrintSink sink;
   SetMessageSink(&sink);
   const std::string command = argv[1], path = argv[2];
+  std::string line;
+  if (command == "race") std::getline(std::cin, line);
   if (!LoadDataFile(path)) return 3;
   if (command == "save" && argc > 3) {
     const int count = std::stoi(argv[3]);
@@ -29,9 +33,8 @@ int main(int argc, char** argv) {
       c->Amount = i;
     }
     if (!SaveDataFile(path)) return 4;
-  } else if (command == "hold") {
-    std::cout << "ready" << std::endl;
-    std::string line;
+  } else if (command == "hold" || command == "race") {
+    std::cout << (command == "hold" ? "ready" : "running") << std::endl;
     std::getline(std::cin, line);
   }
   return 0;
