@@ -4,7 +4,14 @@
 //   store_probe hold PATH          load, print "ready", wait for a line on stdin
 //   store_probe race PATH          wait for a line on stdin (the start), load, print
 //                                  "running" and wait for another line (exit 3 when refused)
+//   store_probe peak PROGRAM ARG...  run the program, print "status S peak KIB": its exit
+//                                  status and peak memory (a process started by a small
+//                                  one, so that no big parent's pages count)
 // Messages meant for the user are printed on stdout, one per line.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 
@@ -18,6 +25,20 @@ struct TPrintSink : TMessageSink {
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
+  if (std::string(argv[1]) == "peak") {
+    const pid_t child = fork();
+    if (child < 0) return 2;
+    if (child == 0) {
+      execv(argv[2], argv + 2);
+      _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child) return 2;
+    std::cout << "status " << (WIFEXITED(status) ? WEXITSTATUS(status) : -1) << " peak " << usage.ru_maxrss
+              << std::endl;
+    return 0;
+  }
   TPrintSink sink;
   SetMessageSink(&sink);
   const std::string command = argv[1], path = argv[2];
