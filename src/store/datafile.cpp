@@ -96,16 +96,14 @@ void WriteDataPayload(TStream& stream) {
 
 namespace {
 
-// Opens the data file for reading, or creates it empty when there is none;
-// created tells which. A name that is a symbolic link to nowhere is not
-// created through, and only a regular file is taken.
-int OpenOrCreateDataFile(const std::string& path, bool& created) {
-  created = false;
+// Opens the data file for reading, or creates it empty when there is none
+// (two copies starting together open the same new file). A name that is a
+// symbolic link to nowhere is not created through, and only a regular file
+// is taken.
+int OpenOrCreateDataFile(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0 && errno == ENOENT) {
+  if (fd < 0 && errno == ENOENT)
     fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
-    created = fd >= 0;
-  }
   if (fd < 0) throw TOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -126,8 +124,7 @@ bool LoadDataFile(const std::string& path) {
     // lock must end up on the file that has the name.
     int fd = -1;
     for (int attempt = 0;; ++attempt) {
-      bool created = false;
-      fd = OpenOrCreateDataFile(path, created);
+      fd = OpenOrCreateDataFile(path);
       if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int e = errno;
         ::close(fd);
