@@ -3,7 +3,11 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <zlib.h>
+
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "store/datafile.h"
 #include "store/messages.h"
@@ -85,3 +89,59 @@ void BM_LoadFromRecordAfterChange(benchmark::State& state) {
 BENCHMARK(BM_LoadFromRecordAfterChange)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// A data file whose one customer name claims 1 GiB and really holds it
+// (about 1 MiB compressed): the 1 MiB piece is deflated once after a full
+// flush and its bytes repeated.
+std::string HugeTextDataFile() {
+  auto put = [](std::string& s, int32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); };
+  std::string prefix;
+  put(prefix, 12);
+  prefix += "Version_1.00";
+  put(prefix, 1);
+  put(prefix, 1);
+  put(prefix, 16);
+  prefix += "RecCustomer_V100";
+  put(prefix, 1 << 30);
+  const std::string chunk(1 << 20, 'x');
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+  auto run = [&z](const std::string& in, int flush) {
+    std::string out;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    z.avail_in = static_cast<uInt>(in.size());
+    do {
+      unsigned char buffer[1 << 16];
+      z.next_out = buffer;
+      z.avail_out = sizeof buffer;
+      deflate(&z, flush);
+      out.append(reinterpret_cast<char*>(buffer), sizeof buffer - z.avail_out);
+    } while (z.avail_out == 0);
+    return out;
+  };
+  std::string file = "\x78\xDA" + run(prefix, Z_FULL_FLUSH);
+  const std::string block = run(chunk, Z_FULL_FLUSH);
+  for (int i = 0; i < 1024; ++i) file += block;
+  file += run(std::string(12, '\0'), Z_FINISH);
+  deflateEnd(&z);
+  return file + std::string(4, '\0');  // the check value is never reached
+}
+
+}  // namespace
+
+// How long a 1 GiB text claimed by a data file takes to be refused.
+void BM_LoadRefusesHugeText(benchmark::State& state) {
+  TFixture& f = Fixture();
+  const std::string path = (f.Dir / "huge.tbs").string();
+  std::ofstream(path, std::ios::binary) << HugeTextDataFile();
+  for (auto _ : state) {
+    f.Sink.Count = 0;
+    benchmark::DoNotOptimize(LoadDataFile(path));
+    CloseDataFile();
+  }
+  if (f.Sink.Count != 2 || Customers.Count() != 0) state.SkipWithError("not refused");
+  state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
+}
+BENCHMARK(BM_LoadRefusesHugeText)->Unit(benchmark::kMillisecond);

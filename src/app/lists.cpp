@@ -301,7 +301,12 @@ void ExportProject(int32_t projectId, const std::string& path, const TTransitFil
 }
 
 int32_t ImportProject(const std::string& path) {
-  const int32_t id = Projects.Items(ImportProjectFile(path))->ID;
+  int32_t id = 0;
+  try {
+    id = Projects.Items(ImportProjectFile(path))->ID;
+  } catch (const std::exception& e) {
+    throw TError(ImportFailureMessage("project", path, e));
+  }
   TablesChanged();
   return id;
 }
@@ -414,7 +419,12 @@ std::string TransitName(int32_t transitId) {
 void ExportTransit(int32_t transitId, const std::string& path) { ExportTransitFile(TransitIndex(transitId), path); }
 
 int32_t ImportTransit(const std::string& path, int32_t projectId) {
-  TRecTransit* t = Transits.Items(ImportTransitFile(path));
+  TRecTransit* t = nullptr;
+  try {
+    t = Transits.Items(ImportTransitFile(path));
+  } catch (const std::exception& e) {
+    throw TError(ImportFailureMessage("transit", path, e));
+  }
   t->ProjectID = projectId;
   TablesChanged();
   return t->ID;

@@ -70,7 +70,8 @@ std::string ProjectName(int32_t projectId);
 
 // Writes the project with the transits passing the filter to a project file.
 void ExportProject(int32_t projectId, const std::string& path, const TTransitFilter& filter = AllTransits);
-// Reads a project file into a new project; its identifier. A failing file adds nothing.
+// Reads a project file into a new project; its identifier. A failing file adds
+// nothing and raises TError with ImportFailureMessage (the file and the reason).
 int32_t ImportProject(const std::string& path);
 
 // The project window's OK: whether the user is to be asked to add the
@@ -105,7 +106,8 @@ std::string TransitName(int32_t transitId);
 
 void ExportTransit(int32_t transitId, const std::string& path);
 // Reads a transit file into a new transit of the project (or template list);
-// its identifier. A failing file adds nothing.
+// its identifier. A failing file adds nothing and raises TError with
+// ImportFailureMessage.
 int32_t ImportTransit(const std::string& path, int32_t projectId);
 
 // ---------------------------------------------------------------- column chooser

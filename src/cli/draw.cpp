@@ -1,4 +1,3 @@
-#include <fstream>
 #include <string>
 
 #include "cli/commands.h"
@@ -92,10 +91,7 @@ int RunDraw(const TArgs& args) {
   if (!options.Wmf.empty()) {
     auto image = MakeReportPicture(transit, WmfPictureSize, WmfPictureSize, options.Grid);
     const std::string& bytes = image->Metafile();
-    std::ofstream out(options.Wmf, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) throw TError("Cannot write " + options.Wmf);
+    WriteFileAtomically(options.Wmf, bytes);
   }
   return ExitOk;
 }

@@ -3,11 +3,12 @@
 // -o OUT.pdf its pages as PDF, laid out as the viewer shows them; with
 // -o OUT.xlsx or OUT.csv its bill of materials as a spreadsheet.
 #include <algorithm>
-#include <fstream>
+#include <cstring>
 #include <iostream>
 
 #include "cli/commands.h"
 #include "cli/transit_json.h"
+#include "core/atomicfile.h"
 #include "core/errors.h"
 #include "core/transit.h"
 #include "core/units.h"
@@ -123,11 +124,11 @@ void WriteOutput(const std::string& path, const std::string& bytes) {
     std::cout.flush();
     return;
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw TError("cannot write file '" + path + "'");
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw TError("cannot write file '" + path + "'");
+  try {
+    WriteFileAtomically(path, bytes);
+  } catch (const TFileError& e) {
+    throw TError("cannot write file '" + path + "': " + std::strerror(e.Errno));
+  }
 }
 
 }  // namespace

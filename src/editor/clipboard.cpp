@@ -1,6 +1,8 @@
 // The conduit list exchanged with the clipboard as tab-separated text.
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,8 @@
 namespace {
 
 const std::string Header = "Amount\tDiameter\r\n";
+// The most one line, and one merged group, may hold: the conduit dialog's maximum.
+constexpr int32_t MaxImportedAmount = 9999;
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
@@ -67,6 +71,24 @@ bool ParseDecimal(const std::string& text, double& value) {
   return ec == std::errc() && ptr == plain.data() + plain.size();
 }
 
+// Groups less than 10 µm apart become one, in the model's own order of
+// merging (the last group moves into a removed one's place); the summed
+// amount stays within what one line may hold, however many lines there are.
+void MergeImportedGroups(std::vector<TImportedGroup>& groups) {
+  for (size_t i = 0; i < groups.size(); ++i) {
+    size_t j = i + 1;
+    while (j < groups.size()) {
+      if (std::fabs(groups[j].OuterDiameter - groups[i].OuterDiameter) < 10) {
+        groups[i].Amount = std::min(MaxImportedAmount, groups[i].Amount + groups[j].Amount);
+        groups[j] = groups.back();
+        groups.pop_back();
+      } else {
+        ++j;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::string ConduitListToText(const std::vector<TConduitGroup>& groups) {
@@ -112,7 +134,7 @@ bool ParseConduitListText(const std::string& text, std::vector<TImportedGroup>& 
     const size_t tab = line.find('\t');
     if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos) return false;
     TImportedGroup group;
-    if (!ParseAmount(line.substr(0, tab), group.Amount) || group.Amount < 1 || group.Amount > 9999) return false;
+    if (!ParseAmount(line.substr(0, tab), group.Amount) || group.Amount < 1 || group.Amount > MaxImportedAmount) return false;
     double diameter = 0;
     if (!ParseDecimal(line.substr(tab + 1), diameter) || !(diameter > 0)) return false;
     group.OuterDiameter = diameter * LengthUnitFactor();
@@ -133,6 +155,7 @@ bool TPresenterTransitDetail::ImportConduitList() {
   // changes nothing.
   std::vector<TImportedGroup> groups;
   if (!ParseConduitListText(FServices.Clipboard->GetText(), groups)) return false;
+  MergeImportedGroups(groups);
   while (FModel.ConduitGroupCount() > 0) FModel.DeleteConduitGroup(0);
   for (const TImportedGroup& imported : groups) {
     TConduitGroup& group = FModel.AddConduitGroup();

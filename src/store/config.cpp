@@ -1,6 +1,8 @@
 #include "store/config.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 
 #include "core/errors.h"
 #include "core/units.h"
@@ -72,6 +74,12 @@ bool ConfigUnreadable = false;
 
 void LoadConfiguration(const std::string& path) {
   ConfigUnreadable = false;
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+    // No configuration yet (the first start): the defaults, without a word.
+    SetDefaultSettings();
+    return;
+  }
   try {
     std::string compressed = ReadWholeFile(path);
     ConfigUnreadable = true;

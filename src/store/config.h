@@ -5,7 +5,8 @@
 #include "store/streams.h"
 
 // Reads the configuration file at path into Settings and CurrentLengthUnit.
-// On any failure the user is told and every setting takes its default.
+// A missing file (the first start) gives the defaults without a word; on any
+// other failure the user is told and every setting takes its default.
 void LoadConfiguration(const std::string& path);
 // Writes Settings to the configuration file at path (previous file kept as
 // path.bak). Returns false after telling the user of a failure.

@@ -1,6 +1,9 @@
 #include "store/datafile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <memory>
+#include <type_traits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,15 +19,30 @@ int DataFileLock = -1;
 // The data file could not be read at load time: keep it before the next save.
 bool DataFileUnreadable = false;
 
+// Reads the count and the records of one table. A record goes into the table
+// only once it was read whole, so a file cut short keeps the records before
+// the cut; and whatever happens, the next new identifier is above every
+// identifier read.
 template <typename Table>
 void ReadTable(TStreamReader& r, Table& table) {
+  using Record = std::remove_pointer_t<decltype(table.Items(0))>;
   table.Clear();
-  const int32_t count = r.ReadInteger();
-  for (int32_t i = 0; i < count; ++i) {
-    const int32_t id = r.ReadInteger();
-    auto* record = table.Items(table.Add());
-    record->ReadFrom(r);
-    record->ID = id;
+  int32_t highest = 0;
+  try {
+    const int32_t count = r.ReadInteger();
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t id = r.ReadInteger();
+      highest = std::max(highest, id);
+      auto record = std::make_unique<Record>();
+      record->ReadFrom(r);
+      const int index = table.AddRecord(std::move(record));
+      table.Items(index)->ID = id;
+      table.Changed();
+    }
+  } catch (...) {
+    table.RecalcLastID();
+    table.LastID = std::max(table.LastID, highest);
+    throw;
   }
   table.RecalcLastID();
 }
@@ -52,6 +70,11 @@ bool SameFile(int fd, const std::string& path) {
 }  // namespace
 
 std::string ReadDataPayload(TStream& stream) {
+  // Tables not reached because of a failure stay empty.
+  Customers.Clear();
+  Projects.Clear();
+  Transits.Clear();
+  Conduits.Clear();
   TStreamReader r(stream);
   std::string version = r.ReadString();
   if (version != "Version_1.00") throw TError("Illegal config-file!");
@@ -71,16 +94,37 @@ void WriteDataPayload(TStream& stream) {
   WriteTable(w, Conduits);
 }
 
+namespace {
+
+// Opens the data file for reading, or creates it empty when there is none
+// (two copies starting together open the same new file). A name that is a
+// symbolic link to nowhere is not created through, and only a regular file
+// is taken.
+int OpenOrCreateDataFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0 && errno == ENOENT)
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) throw TOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw TOpenError("Cannot open file \"" + path + "\". It is not a regular file.");
+  }
+  return fd;
+}
+
+}  // namespace
+
 bool LoadDataFile(const std::string& path) {
   CloseDataFile();
   DataFileUnreadable = false;
   try {
-    // Open and lock; a save of another process may swap the file between the
-    // two steps, so the lock must end up on the file that has the name.
+    // Open (or create) and lock before anything is read or written. A save
+    // of another process may swap the file between the two steps, so the
+    // lock must end up on the file that has the name.
     int fd = -1;
     for (int attempt = 0;; ++attempt) {
-      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-      if (fd < 0) throw TOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+      fd = OpenOrCreateDataFile(path);
       if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int e = errno;
         ::close(fd);
@@ -94,6 +138,27 @@ bool LoadDataFile(const std::string& path) {
       ::close(fd);
     }
     DataFileLock = fd;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && st.st_size == 0) {
+      // A new data file: made just now, or left empty by a first start that
+      // ended before writing it. It holds nothing to lose; the empty tables
+      // are written into it at once, under the lock.
+      Customers.Clear();
+      Projects.Clear();
+      Transits.Clear();
+      Conduits.Clear();
+      try {
+        TReplaceOptions options;
+        options.Lock = true;
+        const int written = ReplaceFileCompressed(path, WriteDataPayload, options);
+        CloseDataFile();
+        DataFileLock = written;
+      } catch (const std::exception& e) {
+        MessageSink().ShowError(std::string("Error writing datafile (current changes will not be saved):\r\r") +
+                                e.what());
+      }
+      return true;
+    }
     DataFileUnreadable = true;
     TZlibReadStream z(ReadWholeFd(fd, path));
     ReadDataPayload(z);

@@ -11,9 +11,11 @@ constexpr const char* DataFileName = "Trellane.tbs";
 constexpr const char* ConfigFileName = "Trellane.ini";
 
 // Loads the four tables from the data file at path and keeps the file locked
-// until the program ends. Returns false only when another process holds the
-// file (after telling the user); every other failure is told to the user,
-// keeps what was read until then and returns true.
+// until the program ends. A missing (or empty) data file is created, locked
+// before anything is written, and given the empty tables, without a word.
+// Returns false only when another process holds the file (after telling the
+// user); every other failure is told to the user, keeps the records read
+// whole until then (new identifiers go above every one read) and returns true.
 bool LoadDataFile(const std::string& path);
 
 // Writes the four tables to the data file at path; the previous file is kept

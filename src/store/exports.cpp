@@ -1,6 +1,7 @@
 #include "store/exports.h"
 
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "store/filesave.h"
@@ -118,4 +119,21 @@ int CopyProject(int projectIndex) {
   const int copy = ReadProjectFrom(r);
   Projects.Items(copy)->Name = "Copy of " + Projects.Items(projectIndex)->Name;
   return copy;
+}
+
+std::string ImportFailureMessage(const std::string& kind, const std::string& path, const std::exception& e) {
+  std::string reason;
+  const std::string detail = e.what();
+  if (dynamic_cast<const TReadError*>(&e)) {
+    reason = "The file ends too early: it is incomplete or damaged.";
+  } else if (dynamic_cast<const TDecompressionError*>(&e)) {
+    reason = "The file is damaged, or it is not a " + kind + " file of this program.\r\rDetails: " + detail;
+  } else if (dynamic_cast<const TOpenError*>(&e)) {
+    reason = "The file cannot be opened or read.\r\rDetails: " + detail;
+  } else if (dynamic_cast<const std::bad_alloc*>(&e)) {
+    reason = "There is not enough memory to read it.";
+  } else {
+    reason = detail;  // the program's own words, a too-large file included
+  }
+  return "The " + kind + " file\r" + path + "\rcould not be imported.\r\r" + reason;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <exception>
 #include <string>
 
 #include "store/datafile.h"
@@ -29,3 +30,10 @@ int ImportProjectFile(const std::string& path, std::string* version = nullptr);
 // A copy of the project with all its transits and conduits and new
 // identifiers; its name is "Copy of " + the source's name. Returns its index.
 int CopyProject(int projectIndex);
+
+// What the user is told when an import fails: which file, and why in plain
+// words. The program's own texts ("Illegal transit data-format!", "unknown
+// value for ...") are given as they are; the low-level ones (a short read,
+// the decompressor's) are put in words, with the original as a detail.
+// kind: "project" or "transit".
+std::string ImportFailureMessage(const std::string& kind, const std::string& path, const std::exception& e);

@@ -2,6 +2,8 @@
 
 #include "store/messages.h"
 
+#include "core/atomicfile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -20,39 +22,10 @@ std::string Folder(const std::string& path) {
   return path.substr(0, slash);
 }
 
-void SyncFolder(const std::string& path) {
-  const int dir = ::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-}
-
-// Makes `to` a second name of `from`'s contents: a hard link where the file
-// system allows it, else a flushed copy put in place by a rename.
-void KeepCopy(const std::string& from, const std::string& to) {
-  ::unlink(to.c_str());
-  if (::link(from.c_str(), to.c_str()) == 0) return;
-  const std::string data = ReadWholeFile(from);
-  const std::string tmp = to + ".tmp";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) throw TCreateError("Cannot create file \"" + tmp + "\". " + std::strerror(errno));
-  try {
-    TFdWriteStream out(fd);
-    out.Write(data.data(), data.size());
-    out.Flush();
-    if (::fsync(fd) != 0) throw TWriteError(std::string("Stream write error: ") + std::strerror(errno));
-    ::close(fd);
-  } catch (...) {
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    throw;
-  }
-  if (::rename(tmp.c_str(), to.c_str()) != 0) {
-    const int e = errno;
-    ::unlink(tmp.c_str());
-    throw TCreateError("Cannot create file \"" + to + "\". " + std::strerror(e));
-  }
+// The store's own kinds of failure for the steps of a replacement.
+[[noreturn]] void RaiseStoreError(const TFileError& e, const std::string& path) {
+  if (e.Step == TFileError::Write) throw TWriteError(std::string("Stream write error: ") + std::strerror(e.Errno));
+  throw TCreateError("Cannot create file \"" + path + "\". " + std::strerror(e.Errno));
 }
 
 }  // namespace
@@ -77,7 +50,8 @@ std::string UnreadableFileName(const std::string& path) {
   std::strftime(date, sizeof date, "%Y-%m-%d", &local);
   const std::string base = path + ".unreadable-" + date;
   std::string name = base;
-  for (int n = 2; FileExists(name); ++n) name = base + "-" + std::to_string(n);
+  struct stat st;
+  for (int n = 2; ::lstat(name.c_str(), &st) == 0; ++n) name = base + "-" + std::to_string(n);
   return name;
 }
 
@@ -92,37 +66,31 @@ int ReplaceFile(const std::string& givenPath, const std::function<void(TStream&)
       std::free(real);
     }
   }
-  const std::string tmp = path + ".tmp";
-  const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) throw TCreateError("Cannot create file \"" + path + "\". " + std::strerror(errno));
   try {
-    if (options.Lock && ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+    TAtomicFile file(path);
+    if (options.Lock && ::flock(file.Fd(), LOCK_EX | LOCK_NB) != 0)
       throw TCreateError("Cannot create file \"" + path + "\". " + std::strerror(errno));
-    TFdWriteStream out(fd);
+    TFdWriteStream out(file.Fd());
     write(out);
     out.Flush();
-    if (::fsync(fd) != 0) throw TWriteError(std::string("Stream write error: ") + std::strerror(errno));
     if (FileExists(path)) {
-      if (!options.KeepAsideAs.empty()) KeepCopy(path, options.KeepAsideAs);
-      // The backup is a courtesy: a save does not fail for want of it.
-      if (options.KeepBackup) {
+      if (!options.KeepAsideAs.empty()) {
+        // The file replaced is the damaged one, kept aside: the backup keeps
+        // the last good copy.
+        KeepCopyAtomically(path, options.KeepAsideAs);
+      } else if (options.KeepBackup) {
+        // The backup is a courtesy: a save does not fail for want of it.
         try {
-          KeepCopy(path, path + ".bak");
+          KeepCopyAtomically(path, path + ".bak");
         } catch (const TError&) {
         }
       }
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0)
-      throw TCreateError("Cannot create file \"" + path + "\". " + std::strerror(errno));
-  } catch (...) {
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    throw;
+    file.Commit();
+    return options.Lock ? file.ReleaseFd() : -1;
+  } catch (const TFileError& e) {
+    RaiseStoreError(e, path);
   }
-  SyncFolder(path);
-  if (options.Lock) return fd;
-  ::close(fd);
-  return -1;
 }
 
 int ReplaceFileCompressed(const std::string& path, const std::function<void(TStream&)>& write,

@@ -4,14 +4,18 @@
 
 #include "store/streams.h"
 
-// Safe replacement of a file: the new contents go to PATH.tmp beside it, are
+// Safe replacement of a file (core/atomicfile.h): the new contents go to a
+// temporary of their own beside PATH that nothing else can have made, are
 // flushed to disk, and then take the place of PATH in one atomic rename. At
 // every moment PATH holds either the complete old or the complete new file; a
-// failure removes the temporary file and leaves PATH as it was.
+// failure removes the temporary file and leaves PATH as it was. Nothing found
+// at a temporary's name is ever opened or followed.
 struct TReplaceOptions {
-  bool KeepBackup = false;  // keep the previous file as PATH.bak
+  bool KeepBackup = false;  // keep the previous file as PATH.bak (not when it is kept aside)
   bool Lock = false;        // return the new file open and exclusively locked
-  std::string KeepAsideAs;  // when not empty: keep the previous file also under this name
+  // When not empty: keep the previous file under this name instead of as
+  // PATH.bak, so that the backup stays the last good copy.
+  std::string KeepAsideAs;
 };
 
 // Writes through write() and returns the open, locked descriptor of the new

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::string ErrorKindName(const std::exception& e) {
@@ -41,7 +42,12 @@ std::string ZlibMessage(const z_stream& z, int code) {
 }
 }  // namespace
 
-TZlibReadStream::TZlibReadStream(std::string compressed) : Compressed(std::move(compressed)), Out(kZlibChunk) {
+size_t PayloadLimitFor(size_t compressedSize) {
+  return compressedSize > MinPayloadLimit / 200 ? compressedSize * 200 : MinPayloadLimit;
+}
+
+TZlibReadStream::TZlibReadStream(std::string compressed, size_t limit)
+    : Compressed(std::move(compressed)), Out(kZlibChunk), Limit(limit ? limit : PayloadLimitFor(Compressed.size())) {
   Z.next_in = reinterpret_cast<Bytef*>(Compressed.data());
   Z.avail_in = static_cast<uInt>(Compressed.size());
   if (Compressed.size() > 0xFFFFFFFFu) throw TDecompressionError("file too large");
@@ -68,6 +74,12 @@ bool TZlibReadStream::Fill() {
     throw TDecompressionError(ZlibMessage(Z, rc));
   } else if (OutEnd == 0 && Z.avail_in == 0) {
     Ended = true;
+  }
+  if (Z.total_out > Limit) {
+    Ended = true;
+    OutPos = OutEnd = 0;
+    throw TLimitError("The contents of the file are larger than " + std::to_string(Limit >> 20) +
+                      " MiB; the file is damaged or is not a file of this program.");
   }
   return OutEnd > 0;
 }
@@ -163,9 +175,13 @@ std::string ReadWholeFd(int fd, const std::string& path) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: a FIFO or device put at the name must not hang the program.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw TOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
   try {
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+      throw TOpenError("Cannot open file \"" + path + "\". It is not a regular file.");
     std::string data = ReadWholeFd(fd, path);
     ::close(fd);
     return data;

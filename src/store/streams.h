@@ -23,6 +23,22 @@ class TWriteError : public TStreamError {
 public:
   explicit TWriteError(const std::string& message = "Stream write error") : TStreamError("EWriteError", message) {}
 };
+// A file that would make the program hold more than the limits below: it is
+// refused at once, before the memory is taken.
+class TLimitError : public TStreamError {
+public:
+  explicit TLimitError(const std::string& message) : TStreamError("EReadError", message) {}
+};
+
+// What one file may make the program hold. No stored text comes near a
+// megabyte (the longest are the comments), nor the contents of a real data
+// file near 256 MiB; a damaged or hostile file that claims more is refused.
+constexpr size_t MaxStoredTextBytes = size_t(1) << 20;
+constexpr size_t MaxStoredLines = size_t(1) << 20;
+constexpr size_t MinPayloadLimit = size_t(256) << 20;
+// 256 MiB, or 200 times the compressed size when that is more.
+size_t PayloadLimitFor(size_t compressedSize);
+
 class TOpenError : public TStreamError {
 public:
   explicit TOpenError(const std::string& message) : TStreamError("EFOpenError", message) {}
@@ -70,10 +86,12 @@ public:
 
 // Reads the payload of a zlib stream held in memory. A damaged stream raises
 // TDecompressionError; a stream that ends early simply ends, so the next value
-// read raises TReadError. Bytes after the end of the zlib stream are never looked at.
+// read raises TReadError. Bytes after the end of the zlib stream are never
+// looked at. A payload longer than limit (0: PayloadLimitFor the compressed
+// size) raises TLimitError as soon as it is inflated that far.
 class TZlibReadStream : public TStream {
 public:
-  explicit TZlibReadStream(std::string compressed);
+  explicit TZlibReadStream(std::string compressed, size_t limit = 0);
   ~TZlibReadStream() override;
   TZlibReadStream(const TZlibReadStream&) = delete;
   TZlibReadStream& operator=(const TZlibReadStream&) = delete;
@@ -85,6 +103,7 @@ private:
   z_stream Z{};
   std::vector<unsigned char> Out;
   size_t OutPos = 0, OutEnd = 0;
+  size_t Limit;
   bool Ended = false;
 };
 

@@ -17,6 +17,8 @@ public:
   void WriteBoolean(bool value) { WriteInteger(value ? 1 : 0); }
   void WriteDateTime(double value) { WriteDouble(value); }
   void WriteDouble(double value);
+  // A text longer than MaxStoredTextBytes (a list longer than
+  // MaxStoredLines) fails with TWriteError: it could not be read back.
   void WriteString(const std::string& text);
   void WriteStrings(const std::vector<std::string>& lines);
 
@@ -30,11 +32,13 @@ public:
   bool ReadBoolean() { return ReadInteger() != 0; }
   double ReadDateTime() { return ReadDouble(); }
   double ReadDouble();
-  // A byte count above what the stream still holds fails with TReadError once
-  // the bytes run out; memory grows only with the bytes actually read.
+  // A byte count above MaxStoredTextBytes fails with TLimitError before
+  // anything is taken; one above what the stream still holds fails with
+  // TReadError once the bytes run out. Memory grows only with the bytes
+  // actually read.
   std::string ReadString();
   // Empties the list, then reads the count and that many lines; a count of 0
-  // or below leaves the list empty.
+  // or below leaves the list empty, one above MaxStoredLines fails with TLimitError.
   void ReadStrings(std::vector<std::string>& lines);
 
   TStream& Stream;

@@ -93,3 +93,21 @@ TEST_F(EditorTest, BadClipboardTextChangesNothing) {
   EXPECT_FALSE(P().ImportConduitList());
   EXPECT_TRUE(P().Model().IsEqual(before));
 }
+
+TEST_F(EditorTest, MergedAmountsStayWithinTheLargestOne) {
+  Open(StoreTransit(MakeTransit(fsKova, ctCables, clA, 300, 200, 10, 200), "A"));
+  // Enough lines of the largest amount to overflow a 32-bit sum many times over.
+  std::string text = Head;
+  for (int i = 0; i < 214771; ++i) text += "9999\t10\r\n";
+  text += "2\t20\r\n3\t20.005\r\n9998\t30\r\n1\t30\r\n1\t30\r\n";
+  V().Clip = text;
+  ASSERT_TRUE(P().ImportConduitList());
+  const auto& groups = P().Model().ConduitGroups;
+  ASSERT_EQ(groups.size(), 3u);
+  for (const TConduitGroup& group : groups) {
+    if (group.OuterDiameter == 10000) EXPECT_EQ(group.Amount, 9999);
+    else if (group.OuterDiameter == 20000) EXPECT_EQ(group.Amount, 5);  // a sum below the largest stays
+    else EXPECT_EQ(group.Amount, 9999) << group.OuterDiameter;
+  }
+  EXPECT_EQ(P().Model().TotalConduitCount(), 9999 + 5 + 9999);
+}

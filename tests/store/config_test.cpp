@@ -87,17 +87,18 @@ TEST_F(Config, UnreadableFilesGiveDefaultsAndAreKeptAside) {
       {Compress(Common("Version_1.05").Data), "Illegal config-file!"},
       {Compress(Common("Version_1.04").Str("a").Data), "Stream read error"},  // ends early
       {"", "Stream read error"},
-      {"missing", "Cannot open file"},  // the very first start
-      // Two thousand million company lines in a few bytes.
-      {Compress(TBytes().Str("Version_1.04").Int(2000000000).Str("a").Str("b").Data), "Stream read error"},
+      // Two thousand million company lines, or a text of a thousand million bytes, in a few bytes.
+      {Compress(TBytes().Str("Version_1.04").Int(2000000000).Str("a").Str("b").Data),
+       "The file holds a list of 2000000000 lines"},
+      {Compress(TBytes().Str("Version_1.04").Int(1).Int(1 << 30).Raw(std::string(99, 'a')).Data),
+       "The file holds a text of 1073741824 bytes"},
   };
   const auto start = std::chrono::steady_clock::now();
   for (const auto& [file, error] : cases) {
     Settings.CompanyLines = {"changed"};
     Settings.ShowGrid = false;
     CurrentLengthUnit = luInch;
-    if (file == "missing") std::filesystem::remove(File());
-    else WriteFile(File(), file);
+    WriteFile(File(), file);
     Shown.clear();
     LoadConfiguration(File());
     ASSERT_EQ(Shown.size(), 1u);
@@ -109,9 +110,12 @@ TEST_F(Config, UnreadableFilesGiveDefaultsAndAreKeptAside) {
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 
-  // The next save keeps the unreadable file aside, once; the save after that keeps a backup.
+  // The next save keeps the unreadable file aside, once, and leaves the good
+  // backup alone; the save after that keeps a backup.
+  WriteFile(File() + ".bak", "the last good one");
   Shown.clear();
   ASSERT_TRUE(SaveConfiguration(File()));
+  EXPECT_EQ(ReadFile(File() + ".bak"), "the last good one");
   ASSERT_EQ(Shown.size(), 1u);
   const std::string& m = Shown[0];
   const size_t at = m.find('\r') + 1;

@@ -76,6 +76,14 @@ inline void WriteFile(const std::filesystem::path& p, const std::string& data) {
   std::ofstream(p, std::ios::binary | std::ios::trunc) << data;
 }
 
+// The temporaries of safe saves left in a folder ("NAME.tmp-" and eight characters).
+inline std::vector<std::string> TempFilesIn(const std::filesystem::path& dir) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    if (entry.path().filename().string().find(".tmp-") != std::string::npos) found.push_back(entry.path().string());
+  return found;
+}
+
 inline void ClearTables() {
   Customers.Clear();
   Projects.Clear();

@@ -1,10 +1,12 @@
 // Tests with real second processes: the single-copy guard, a save killed
 // midway, and the command-line tool.
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -51,7 +53,7 @@ TEST_F(Processes, OnlyOneCopyHoldsTheDataFile) {
   EXPECT_EQ(second.Status, 3);
   EXPECT_EQ(second.Out, "error: Can't open datafile, Trellane is already running?\n");
   EXPECT_EQ(ReadFile(path), before);
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_TRUE(TempFilesIn(Dir).empty());
   // Saving again keeps the guard up; letting go lets the next copy in.
   ASSERT_TRUE(SaveDataFile(path));
   EXPECT_EQ(Probe("load " + Quote(path)).Status, 3);
@@ -75,6 +77,104 @@ TEST_F(Processes, OnlyOneCopyHoldsTheDataFile) {
   EXPECT_EQ(Customers.Items(0)->Name, "mine");
 }
 
+namespace {
+
+// A probe started with pipes on its standard input and output.
+struct TChild {
+  pid_t Pid = -1;
+  int In = -1, Out = -1;
+  std::string Text;  // what it printed so far
+  int Status = -1;
+
+  void Start(const std::vector<std::string>& args) {
+    int in[2], out[2];
+    ASSERT_EQ(pipe(in), 0);
+    ASSERT_EQ(pipe(out), 0);
+    Pid = fork();
+    ASSERT_GE(Pid, 0);
+    if (Pid == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      close(in[0]), close(in[1]), close(out[0]), close(out[1]);
+      std::vector<char*> argv;
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    In = in[1];
+    Out = out[0];
+  }
+  void Say(const char* line) { (void)!write(In, line, strlen(line)); }
+  // Reads until the text holds `what` or the output ends; bounded by ten seconds.
+  bool WaitFor(const std::string& what) {
+    for (int i = 0; i < 1000 && Out >= 0 && Text.find(what) == std::string::npos; ++i) {
+      pollfd p{Out, POLLIN, 0};
+      if (poll(&p, 1, 10) <= 0) continue;
+      char buf[512];
+      const ssize_t n = read(Out, buf, sizeof buf);
+      if (n <= 0) break;
+      Text.append(buf, static_cast<size_t>(n));
+    }
+    return Text.find(what) != std::string::npos;
+  }
+  int End() {
+    if (In >= 0) close(In);
+    WaitFor("\x01");  // to the end of its output
+    if (Out >= 0) close(Out);
+    In = Out = -1;
+    int status = 0;
+    if (Pid > 0 && waitpid(Pid, &status, 0) == Pid) Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    Pid = -1;
+    return Status;
+  }
+  ~TChild() {
+    if (Pid > 0) kill(Pid, SIGKILL);
+    End();
+  }
+};
+
+}  // namespace
+
+TEST_F(Processes, TwoCopiesStartedTogetherOnAFreshFolder) {
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    const std::filesystem::path folder = Dir / ("run" + std::to_string(round));
+    std::filesystem::create_directory(folder);
+    const std::string path = (folder / "Trellane.tbs").string();
+    TChild a, b;
+    a.Start({STORE_PROBE, "race", path});
+    b.Start({STORE_PROBE, "race", path});
+    // Both wait on their input: let them go at the same instant.
+    a.Say("\n");
+    b.Say("\n");
+    const std::string refused = "error: Can't open datafile, Trellane is already running?\n";
+    a.WaitFor("\n");
+    b.WaitFor("\n");
+    const bool aRuns = a.Text == "running\n", bRuns = b.Text == "running\n";
+    EXPECT_NE(aRuns, bRuns) << a.Text << "|" << b.Text;
+    TChild& loser = aRuns ? b : a;
+    TChild& winner = aRuns ? a : b;
+    EXPECT_EQ(loser.End(), 3);
+    EXPECT_EQ(loser.Text, refused);
+    // While the one copy runs, the file is held and loads nowhere else.
+    EXPECT_EQ(Probe("load " + Quote(path)).Status, 3);
+    winner.Say("\n");
+    EXPECT_EQ(winner.End(), 0);
+    EXPECT_EQ(winner.Text, "running\n");
+    // What it left is a whole, empty data file, and nothing else.
+    Shown.clear();
+    ASSERT_TRUE(LoadDataFile(path));
+    EXPECT_TRUE(Shown.empty()) << Shown[0];
+    EXPECT_TRUE(DataFileLocked());
+    EXPECT_EQ(Uncompress(ReadFile(path)).size(), 4 + 12 + 16u);
+    EXPECT_TRUE(TempFilesIn(folder).empty());
+    CloseDataFile();
+  }
+}
+
 TEST_F(Processes, SaveKilledMidwayLeavesTheOldFileReadable) {
   const std::string path = Path("Trellane.tbs");
   Customers.Items(Customers.Add())->Name = "old data";
@@ -92,8 +192,10 @@ TEST_F(Processes, SaveKilledMidwayLeavesTheOldFileReadable) {
   bool seen = false, exited = false;
   int status = 0;
   for (int i = 0; i < 300000 && !seen && !exited; ++i) {  // a minute at most
-    std::error_code ec;
-    seen = std::filesystem::file_size(path + ".tmp", ec) > 0 && !ec;
+    for (const std::string& temp : TempFilesIn(Dir)) {
+      std::error_code ec;
+      seen = seen || (std::filesystem::file_size(temp, ec) > 0 && !ec);
+    }
     exited = !seen && waitpid(child, &status, WNOHANG) == child;
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }

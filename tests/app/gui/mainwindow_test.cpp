@@ -82,17 +82,16 @@ TEST_F(MainWindow, FirstStartWithoutFilesCreatesThemAndHoldsTheDataFile) {
   TQtMessageSink sink;
   SetMessageSink(&sink);
 
-  TModalAnswers answers({TModalAnswers::Ok(), TModalAnswers::Ok(), TModalAnswers::Ok()});
+  // Missing files at the first start are no failure: no box at all (one
+  // answer is there only so that a box shown by mistake cannot hang the test).
+  TModalAnswers answers({TModalAnswers::Ok()});
   ShowSplash(true);
   PrepareProcessState();
   EXPECT_EQ(CurrentUserName, LoginUserName());
   ASSERT_TRUE(LoadProgramData(places));
   LoadProgramConfiguration(places);
-  ASSERT_TRUE(answers.AllRan());
-  // The kind of error, the data file's message, the configuration's message.
-  ASSERT_EQ(answers.Texts.size(), 3u);
-  EXPECT_EQ(answers.Texts[1].rfind("Error reading datafile:", 0), 0u) << answers.Texts[1];
-  EXPECT_EQ(answers.Texts[2].rfind("Error reading configurationfile (default values will be used):", 0), 0u);
+  EXPECT_FALSE(answers.AllRan());
+  EXPECT_TRUE(answers.Texts.empty()) << answers.Texts[0];
   EXPECT_EQ(places.DataFile, data + "/trellane/Trellane.tbs");
   EXPECT_TRUE(FileExists(places.DataFile)) << "written at once, so the guard holds from the first start";
   EXPECT_TRUE(DataFileLocked());
