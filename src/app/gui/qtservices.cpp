@@ -2,11 +2,18 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QMessageBox>
 
 #include "host.h"
 #include "qtext.h"
+
+int CaptionWidth(const QWidget* window) {
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);
+  return QFontMetrics(font).horizontalAdvance(window->windowTitle()) + 112;
+}
 
 QWidget* DialogOwner(QWidget* preferred) {
   if (preferred) return preferred->window();

@@ -44,3 +44,7 @@ void ShowErrorBox(QWidget* owner, const std::string& lead, const std::string& me
 // The general error box of a failed action: the failure's message alone.
 void ShowFailure(QWidget* owner, const std::string& message);
 inline void ShowFailure(QWidget* owner, const std::exception& failure) { ShowFailure(owner, failure.what()); }
+
+// The width a window needs for its whole caption in the desktop's title bar
+// (the caption in bold, with room for the bar's icon and buttons).
+int CaptionWidth(const QWidget* window);
