@@ -276,14 +276,21 @@ void TfrmTransitDetail::BuildControls() {
   stamps->setHorizontalSpacing(4);
   // Each stamp on two lines, the date whole with its seconds and the user's
   // name below it, so neither cuts the other short.
+  // The name takes the group's whole width after its "by :".
+  auto byLine = [&](const char* name, QLabel* who) {
+    auto* line = new QHBoxLayout;
+    line->setSpacing(4);
+    line->addSpacing(12);
+    line->addWidget(Label(grpTransitLower, name, "by :"));
+    line->addWidget(who, 1);
+    return line;
+  };
   stamps->addWidget(Label(grpTransitLower, "lblCreatedC", "Created :"), 0, 0);
   stamps->addWidget(lblCreated, 0, 1);
-  stamps->addWidget(Label(grpTransitLower, "lblCreatedByC", "by :"), 1, 0, Qt::AlignRight);
-  stamps->addWidget(lblCreatedBy, 1, 1);
+  stamps->addLayout(byLine("lblCreatedByC", lblCreatedBy), 1, 0, 1, 2);
   stamps->addWidget(Label(grpTransitLower, "lblLastModifiedC", "Modified :"), 2, 0);
   stamps->addWidget(lblLastModified, 2, 1);
-  stamps->addWidget(Label(grpTransitLower, "lblLastModifiedByC", "by :"), 3, 0, Qt::AlignRight);
-  stamps->addWidget(lblLastModifiedBy, 3, 1);
+  stamps->addLayout(byLine("lblLastModifiedByC", lblLastModifiedBy), 3, 0, 1, 2);
   stamps->setColumnStretch(1, 1);
   stamps->setRowStretch(4, 1);
 
