@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -69,6 +70,11 @@ private:
   QSvgRenderer Logo;
 };
 
+const QList<QKeySequence>& CloseChildKeys() {
+  static const QList<QKeySequence> keys{QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_F4)};
+  return keys;
+}
+
 TfrmMDIchild* ChildOf(QMdiSubWindow* sub) { return sub ? dynamic_cast<TfrmMDIchild*>(sub->widget()) : nullptr; }
 
 }  // namespace
@@ -90,12 +96,15 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
   MdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
   setCentralWidget(MdiArea);
   connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) { ChildUsed(sub); });
-  // Ctrl+F4 closes the active child window, as Ctrl+W does.
-  auto* closeChild = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), this);
-  closeChild->setObjectName(QStringLiteral("scCloseChild"));
-  connect(closeChild, &QShortcut::activated, this, [this] {
-    if (QMdiSubWindow* sub = MdiArea->activeSubWindow()) sub->close();
-  });
+  // Ctrl+W and Ctrl+F4 close the active child window. The frame holds the
+  // keys itself: each child's own window menu has them too, and with two
+  // children open they would be ambiguous and do nothing.
+  for (const QKeySequence& keys : CloseChildKeys()) {
+    auto* closeChild = new QShortcut(keys, this);
+    connect(closeChild, &QShortcut::activated, this, [this] {
+      if (QMdiSubWindow* sub = MdiArea->activeSubWindow()) sub->close();
+    });
+  }
   qApp->installEventFilter(&DialogKeys);
 
   ToolBar = addToolBar(QStringLiteral("Toolbar"));
@@ -226,6 +235,18 @@ void TfrmMain::AddChild(QWidget* window) {
                 MdiArea->viewport()->height(), left, top);
   sub->move(left, top);
   sub->installEventFilter(this);
+  // Its window menu's close entry keeps no keys: the frame's own do it.
+  if (QMenu* menu = sub->systemMenu())
+    for (QAction* action : menu->actions()) {
+      QList<QKeySequence> keys = action->shortcuts();
+      const auto taken = std::remove_if(keys.begin(), keys.end(), [](const QKeySequence& k) {
+        return CloseChildKeys().contains(k);
+      });
+      if (taken != keys.end()) {
+        keys.erase(taken, keys.end());
+        action->setShortcuts(keys);
+      }
+    }
   sub->show();
   MdiArea->setActiveSubWindow(sub);
 }
