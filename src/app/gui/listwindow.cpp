@@ -290,11 +290,6 @@ TFileDialog& InstalledDialog() {
   return dialog;
 }
 
-QString& LastFolder() {
-  static QString folder = QDir::homePath();
-  return folder;
-}
-
 // A proposed file name without characters that cannot be in one.
 QString SafeFileName(QString name) {
   name.replace(QLatin1Char('/'), QLatin1Char('_'));
@@ -310,7 +305,7 @@ QString ChooseFile(QWidget* owner, bool save, const QString& proposedName, const
   QFileDialog dialog(DialogOwner(owner));
   dialog.setNameFilter(filter);
   dialog.setDefaultSuffix(suffix);
-  dialog.setDirectory(LastFolder());
+  dialog.setDirectory(LastFolder(TFolderKind::Exports));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -321,7 +316,7 @@ QString ChooseFile(QWidget* owner, bool save, const QString& proposedName, const
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   const QString path = QDir::toNativeSeparators(QFileInfo(dialog.selectedFiles().first()).absoluteFilePath());
-  LastFolder() = QFileInfo(path).absolutePath();
+  RememberFolder(TFolderKind::Exports, path);
   return path;
 }
 

@@ -196,7 +196,8 @@ void TfrmTransitDetail::BuildControls() {
   imgSpareMessage->hide();
   lblFillingRateC = Label(grpDimensions, "lblFillingRateC", "Filling rate:");
   lblFillingRate = Label(grpDimensions, "lblFillingRate", "-");
-  btnResize = Named(new QPushButton(QStringLiteral("Resize to fit"), grpDimensions), "btnResize");
+  // Alt+R, a letter none of the frame's toolbar buttons has.
+  btnResize = Named(new QPushButton(QStringLiteral("&Resize to fit"), grpDimensions), "btnResize");
   btnTemplate = Named(new QPushButton(QStringLiteral("Templates"), grpDimensions), "btnTemplate");
 
   // The data pages.

@@ -2,6 +2,8 @@
 // windows come forward, and where texts go: offscreen, in-process.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -14,7 +16,10 @@
 #include <QVBoxLayout>
 
 #include "core/units.h"
+#include "app/lastfolders.h"
 #include "guitest.h"
+#include "listwindow.h"
+#include "qtservices.h"
 #include "mainwindow.h"
 #include "mainwindow_fixture.h"
 #include "preferences.h"
@@ -172,4 +177,41 @@ TEST_F(MainWindowKeyboard, OneDateFormatAndTheLeftOutHintBesideItsField) {
   EXPECT_FALSE(hint.intersects(field));
   EXPECT_LE(std::abs(hint.center().y() - field.center().y()), field.height()) << "beside the field";
   dialog.close();
+}
+
+// A file dialog opens in the folder where a file of its kind was last chosen,
+// also after a new start: the folders file beside the configuration keeps it,
+// one folder per kind.
+TEST_F(MainWindowKeyboard, FileDialogsRememberTheLastFolderOfTheirKind) {
+  const QString exports = Dir.filePath(QStringLiteral("exports"));
+  ASSERT_TRUE(QDir().mkpath(exports));
+  QString opened;
+  TModalAnswers answers({[&](QWidget* dialog) {
+                           auto* d = qobject_cast<QFileDialog*>(dialog);
+                           ASSERT_NE(d, nullptr);
+                           d->selectFile(exports + QStringLiteral("/Deck.hpf"));
+                           QMetaObject::invokeMethod(d, "accept");
+                         },
+                         [&](QWidget* dialog) {
+                           auto* d = qobject_cast<QFileDialog*>(dialog);
+                           ASSERT_NE(d, nullptr);
+                           opened = d->directory().absolutePath();
+                           d->reject();
+                         }});
+  const QString chosen = ChooseFile(nullptr, true, QStringLiteral("Deck"), QStringLiteral("Project files (*.hpf)"),
+                                    QStringLiteral("hpf"));
+  EXPECT_EQ(chosen, exports + QStringLiteral("/Deck.hpf"));
+  const std::string file = LastFoldersPath(Places.ConfigFile);
+  EXPECT_EQ(ReadLastFolders(file).Exports, S(exports));
+  EXPECT_EQ(ReadLastFolders(file).Drawings, "");
+
+  // A new start reads the file again.
+  SetProgramFiles({});
+  EXPECT_EQ(LastFolder(TFolderKind::Exports), QDir::homePath());
+  SetProgramFiles(Places);
+  EXPECT_EQ(LastFolder(TFolderKind::Exports), exports);
+  EXPECT_EQ(LastFolder(TFolderKind::Reports), QDir::homePath()) << "each kind its own";
+  ChooseFile(nullptr, false, {}, QStringLiteral("Project files (*.hpf)"), QStringLiteral("hpf"));
+  EXPECT_TRUE(answers.AllRan());
+  EXPECT_EQ(opened, exports);
 }
