@@ -222,6 +222,32 @@ TEST_F(DesktopStacking, ClosingTheEditorBringsTheTransitListForward) {
   QTest::qWait(300);
   EXPECT_EQ(Active(), frame);
   Screenshot(QStringLiteral("desktop_after_closing_editor"));
+
+  // The preferences from the keyboard: a fixed border without minimise or
+  // maximise (the window manager is told so), on top with the keyboard.
+  Keys("alt+f");
+  qulonglong prefs = 0;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (prefs = Window(QStringLiteral("Preferences"))) != 0; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Active() == prefs && Stacking().back() == prefs; }, 5000));
+  const QString hints = Tool("xprop", QStringList{QStringLiteral("-id"), QString::number(prefs),
+                                                  QStringLiteral("_MOTIF_WM_HINTS")});
+  const QStringList values = hints.section(QLatin1Char('='), 1).split(QLatin1Char(','));
+  ASSERT_GE(values.size(), 3) << hints.toStdString();
+  const uint functions = values[1].trimmed().toUInt(nullptr, 16);
+  const uint decorations = values[2].trimmed().toUInt(nullptr, 16);
+  EXPECT_NE(functions & 0x1, 0x1u) << "not every function";
+  EXPECT_EQ(functions & 0x18, 0u) << "no minimise, no maximise";
+  EXPECT_EQ(decorations & 0x60, 0u) << "no minimise or maximise button";
+  const QString size = Tool("xprop", QStringList{QStringLiteral("-id"), QString::number(prefs),
+                                                 QStringLiteral("WM_NORMAL_HINTS")});
+  const QRegularExpression minimum(QStringLiteral("minimum size: (\\d+) by (\\d+)"));
+  const QRegularExpression maximum(QStringLiteral("maximum size: (\\d+) by (\\d+)"));
+  EXPECT_TRUE(minimum.match(size).hasMatch() && maximum.match(size).hasMatch()) << size.toStdString();
+  EXPECT_EQ(minimum.match(size).captured(0).mid(8), maximum.match(size).captured(0).mid(8)) << size.toStdString();
+  Screenshot(QStringLiteral("desktop_preferences"));
+  Keys("Escape");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Window(QStringLiteral("Preferences")) == 0 && Active() == frame; }, 5000));
+
   const std::vector<std::string> layout = EndAndReadLayout();
   ASSERT_EQ(layout.size(), 2u);
   EXPECT_EQ(layout.back(), "TfrmTransitList");
