@@ -11,6 +11,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev libsodium-dev libdxflib-dev
   minisign openssl poppler-utils python3-ezdxf
   xvfb xauth xdotool fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
+  openbox x11-utils imagemagick
 )
 
 missing=()
