@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
   QStandardPaths::setTestModeEnabled(true);
   QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("trellane-tests"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Trellane"));
+  // As the program: the boxes' caption, and no display name added to captions.
+  QApplication::setApplicationName(QStringLiteral("Trellane"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   const int font = QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
   if (font >= 0) {

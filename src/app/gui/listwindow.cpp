@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -110,6 +111,11 @@ TListWindow::TListWindow(TListKind kind, const QString& objectName) : Kind(kind)
   for (int i = 0; i < int(Model->Columns().size()); ++i)
     List->header()->resizeSection(i, Model->Columns()[size_t(i)].DefaultWidth);
   connect(List->header(), &QHeaderView::sectionClicked, this, [this](int column) { ClickColumn(column); });
+  AutoWidth.assign(Model->Columns().size(), true);
+  // A column the user sizes keeps that width from then on.
+  connect(List->header(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+    if (!Fitting && width > 0 && column >= 0 && column < int(AutoWidth.size())) AutoWidth[size_t(column)] = false;
+  });
   // A double click or Enter on a line opens it.
   connect(List, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
     if (index.isValid()) Open(Model->IDOfRow(index.row()));
@@ -163,7 +169,25 @@ void TListWindow::Refresh(int32_t selectId) {
   SortListRows(rows, SortDirection);
   Model->SetRows(std::move(rows));
   List->header()->setSortIndicator(SortColumn, SortDirection < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
+  FitColumns();
   SelectID(selectId);
+}
+
+void TListWindow::FitColumns() {
+  QHeaderView* header = List->header();
+  Fitting = true;
+  for (int i = 0; i < int(Model->Columns().size()); ++i) {
+    if (!AutoWidth[size_t(i)] || header->isSectionHidden(i)) continue;
+    int texts = header->sectionSizeHint(i);
+    const QFontMetrics metrics(List->font());
+    const int rows = std::min(Model->rowCount(), 5000);  // enough to see the longest
+    for (int row = 0; row < rows; ++row)
+      texts = std::max(texts, metrics.horizontalAdvance(Model->data(Model->index(row, i), Qt::DisplayRole).toString()) +
+                                  2 * List->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, List) + 8);
+    const int width = std::clamp(texts + 4, Model->Columns()[size_t(i)].DefaultWidth, 480);
+    if (header->sectionSize(i) != width) header->resizeSection(i, width);
+  }
+  Fitting = false;
 }
 
 int32_t TListWindow::SelectedID() const {
@@ -193,18 +217,26 @@ void TListWindow::ApplyColumnLayout() {
   std::vector<int> defaults;
   for (const TListColumn& c : Model->Columns()) defaults.push_back(c.DefaultWidth);
   const std::vector<int> widths = ColumnWidthsFromLayout(*text, defaults);
+  // A column without a stored width of its own (or stored at its default)
+  // follows its texts.
+  const std::vector<int> stored = ColumnWidthsFromLayout(*text, std::vector<int>(defaults.size(), -1));
+  Fitting = true;
   for (int i = 0; i < int(widths.size()); ++i) {
+    AutoWidth[size_t(i)] = stored[size_t(i)] == -1 || stored[size_t(i)] == defaults[size_t(i)];
     List->header()->setSectionHidden(i, widths[size_t(i)] == 0);
     if (widths[size_t(i)] > 0) List->header()->resizeSection(i, widths[size_t(i)]);
   }
+  Fitting = false;
+  FitColumns();
 }
 
 void TListWindow::StoreColumnWidths() {
   std::string* text = ColumnLayoutText(Kind);
   if (!text) return;
   std::vector<int> widths;
+  // Columns that follow their texts keep no width of their own.
   for (int i = 0; i < int(Model->Columns().size()); ++i)
-    widths.push_back(List->header()->isSectionHidden(i) ? 0 : List->header()->sectionSize(i));
+    widths.push_back(List->header()->isSectionHidden(i) || AutoWidth[size_t(i)] ? 0 : List->header()->sectionSize(i));
   StoreColumnWidthsInLayout(*text, widths);
 }
 
@@ -258,11 +290,6 @@ TFileDialog& InstalledDialog() {
   return dialog;
 }
 
-QString& LastFolder() {
-  static QString folder = QDir::homePath();
-  return folder;
-}
-
 // A proposed file name without characters that cannot be in one.
 QString SafeFileName(QString name) {
   name.replace(QLatin1Char('/'), QLatin1Char('_'));
@@ -278,7 +305,7 @@ QString ChooseFile(QWidget* owner, bool save, const QString& proposedName, const
   QFileDialog dialog(DialogOwner(owner));
   dialog.setNameFilter(filter);
   dialog.setDefaultSuffix(suffix);
-  dialog.setDirectory(LastFolder());
+  dialog.setDirectory(LastFolder(TFolderKind::Exports));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -289,7 +316,7 @@ QString ChooseFile(QWidget* owner, bool save, const QString& proposedName, const
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   const QString path = QDir::toNativeSeparators(QFileInfo(dialog.selectedFiles().first()).absoluteFilePath());
-  LastFolder() = QFileInfo(path).absolutePath();
+  RememberFolder(TFolderKind::Exports, path);
   return path;
 }
 

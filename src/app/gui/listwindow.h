@@ -53,6 +53,11 @@ public:
   void ChooseColumns();
   void ApplyColumnLayout();
   void StoreColumnWidths();
+  // Widens the columns the user never sized to their caption and their
+  // longest text (never below their default width).
+  void FitColumns();
+  // Per column: its width follows its texts (the user never sized it).
+  std::vector<bool> AutoWidth;
   // Wide enough for the shown columns (within reason).
   QSize sizeHint() const override;
 
@@ -75,6 +80,9 @@ protected:
   // A message box with the program's caption; a Yes/No question with the question icon.
   void Message(const std::string& text);
   bool Confirm(const std::string& text);
+
+private:
+  bool Fitting = false;
 };
 
 // Closes a child window (its frame window in the multiple-document area).

@@ -23,8 +23,9 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("trellane"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Trellane"));
+  // The name boxes carry as their caption. No display name: the desktop
+  // would add it to every window's own caption ("Enter username — Trellane").
+  QApplication::setApplicationName(QStringLiteral("Trellane"));
   InitProgramImages();
   TLongHints longHints;
   app.installEventFilter(&longHints);

@@ -10,10 +10,12 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QSvgRenderer>
@@ -22,6 +24,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "app/lists.h"
@@ -71,6 +74,11 @@ private:
   QSvgRenderer Logo;
 };
 
+const QList<QKeySequence>& CloseChildKeys() {
+  static const QList<QKeySequence> keys{QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_F4)};
+  return keys;
+}
+
 TfrmMDIchild* ChildOf(QMdiSubWindow* sub) { return sub ? dynamic_cast<TfrmMDIchild*>(sub->widget()) : nullptr; }
 
 }  // namespace
@@ -89,7 +97,19 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
 
   MdiArea = new TMdiArea(testBuild, this);
   MdiArea->setObjectName(QStringLiteral("MdiArea"));
+  MdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
   setCentralWidget(MdiArea);
+  connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) { ChildUsed(sub); });
+  // Ctrl+W and Ctrl+F4 close the active child window. The frame holds the
+  // keys itself: each child's own window menu has them too, and with two
+  // children open they would be ambiguous and do nothing.
+  for (const QKeySequence& keys : CloseChildKeys()) {
+    auto* closeChild = new QShortcut(keys, this);
+    connect(closeChild, &QShortcut::activated, this, [this] {
+      if (QMdiSubWindow* sub = MdiArea->activeSubWindow()) sub->close();
+    });
+  }
+  qApp->installEventFilter(&DialogKeys);
 
   ToolBar = addToolBar(QStringLiteral("Toolbar"));
   ToolBar->setObjectName(QStringLiteral("ToolBar"));
@@ -102,13 +122,14 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
     const char* image;
     void (TfrmMain::*action)();
   };
+  // Each caption has its Alt letter (underlined).
   const TButton buttons[] = {
-      {"btnShowProjects", "Projects   ", "projects.svg", nullptr},
-      {"btnCustomers", "Customers   ", "customers.svg", nullptr},
-      {"btnTemplates", "Templates   ", "templates.svg", nullptr},
-      {"btnUnitChange", "mm<>inch   ", "unitchange.svg", &TfrmMain::SwitchUnit},
-      {"btnPreferences", "Preferences   ", "preferences.svg", &TfrmMain::ShowPreferences},
-      {"btnVersion", "Version   ", "version.svg", &TfrmMain::ShowAbout},
+      {"btnShowProjects", "&Projects   ", "projects.svg", nullptr},
+      {"btnCustomers", "&Customers   ", "customers.svg", nullptr},
+      {"btnTemplates", "&Templates   ", "templates.svg", nullptr},
+      {"btnUnitChange", "&mm<>inch   ", "unitchange.svg", &TfrmMain::SwitchUnit},
+      {"btnPreferences", "Pre&ferences   ", "preferences.svg", &TfrmMain::ShowPreferences},
+      {"btnVersion", "&Version   ", "version.svg", &TfrmMain::ShowAbout},
   };
   for (const TButton& b : buttons) {
     QAction* action = ToolBar->addAction(ProgramIcon(QString::fromLatin1(b.image)), QString::fromLatin1(b.caption));
@@ -117,6 +138,7 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
     if (QWidget* button = ToolBar->widgetForAction(action)) {
       button->setObjectName(QString::fromLatin1(b.name));
       button->setToolTipDuration(3600000);  // hints stay for an hour
+      button->setFocusPolicy(Qt::TabFocus);   // in the Tab chain, for the keyboard
     }
     const std::string name = b.name;
     const auto member = b.action;
@@ -214,6 +236,7 @@ TfrmMain::TfrmMain(bool testBuild) : IsTest(testBuild) {
 }
 
 TfrmMain::~TfrmMain() {
+  qApp->removeEventFilter(&DialogKeys);
   SetTablesChangedListener({});
   SetFrameListener({});
   SetChildOrder({});
@@ -245,8 +268,61 @@ void TfrmMain::AddChild(QWidget* window) {
   Cascade.Place(MdiArea->subWindowList().size() == 1, sub->width(), sub->height(), MdiArea->viewport()->width(),
                 MdiArea->viewport()->height(), left, top);
   sub->move(left, top);
+  sub->installEventFilter(this);
+  // Its window menu's close entry keeps no keys: the frame's own do it.
+  if (QMenu* menu = sub->systemMenu())
+    for (QAction* action : menu->actions()) {
+      QList<QKeySequence> keys = action->shortcuts();
+      const auto taken = std::remove_if(keys.begin(), keys.end(), [](const QKeySequence& k) {
+        return CloseChildKeys().contains(k);
+      });
+      if (taken != keys.end()) {
+        keys.erase(taken, keys.end());
+        action->setShortcuts(keys);
+      }
+    }
   sub->show();
   MdiArea->setActiveSubWindow(sub);
+}
+
+void TfrmMain::ChildUsed(QMdiSubWindow* sub) {
+  if (!sub || sub == Leaving || sub->isHidden()) return;
+  std::erase_if(UsedChildren, [sub](const QPointer<QMdiSubWindow>& p) { return !p || p == sub; });
+  UsedChildren.emplace_back(sub);
+}
+
+QMdiSubWindow* TfrmMain::LastUsedChild() const {
+  for (auto it = UsedChildren.rbegin(); it != UsedChildren.rend(); ++it)
+    if (*it && *it != Leaving && !(*it)->isHidden()) return *it;
+  return nullptr;
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  // A child window closing: the one used before it comes forward, not the
+  // frame's oldest. The frame moves the focus on as the window hides; that
+  // is put right once the close is done.
+  if (event->type() == QEvent::Hide && !Ending) {
+    auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+    if (sub && sub->mdiArea() == MdiArea && sub->isHidden()) {  // closed, not just the frame hidden
+      Leaving = sub;
+      QTimer::singleShot(0, this, &TfrmMain::ActivateLastUsed);
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::ActivateLastUsed() {
+  QMdiSubWindow* next = LastUsedChild();
+  Leaving = nullptr;
+  if (Ending) return;
+  std::erase_if(UsedChildren, [](const QPointer<QMdiSubWindow>& p) { return !p || p->isHidden(); });
+  if (next) {
+    MdiArea->setActiveSubWindow(next);
+    ChildUsed(next);
+  } else if (MdiArea->subWindowList().isEmpty() || !MdiArea->activeSubWindow()) {
+    // Nothing open: the keyboard goes to the toolbar, where everything starts.
+    if (QWidget* first = ToolBar->widgetForAction(ToolBar->actions().value(0))) first->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 QWidget* TfrmMain::ShowChild(const std::string& className, int32_t id, bool perRecord) {
@@ -446,9 +522,13 @@ void TfrmMain::ClearNotice() {
 void TfrmMain::ShowUnit() { lblUnit->setText(Q(LengthUnitName())); }
 
 void TfrmMain::ShowClock() {
-  const QLocale locale;
-  lblDate->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
-  lblTime->setText(locale.toString(QTime::currentTime(), QLocale::ShortFormat));
+  // The date as the lists and the editor write theirs (the system's short date).
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  char date[64] = "";
+  if (localtime_r(&now, &local)) std::strftime(date, sizeof date, "%x", &local);
+  lblDate->setText(QString::fromLocal8Bit(date));
+  lblTime->setText(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
 }
 
 void TfrmMain::SwitchUnit() {

@@ -1,9 +1,12 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <string>
+#include <vector>
 
 #include "app/placement.h"
 #include "app/version.h"
+#include "dialogkeys.h"
 #include "host.h"
 
 class QLabel;
@@ -78,9 +81,14 @@ public:
   bool TestBuild() const { return IsTest; }
   TCascade Cascade;
 
+  // The child window that was used last before the active one went (none
+  // when no other is open).
+  QMdiSubWindow* LastUsedChild() const;
+
 protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   QWidget* ShowChild(const std::string& className, int32_t id, bool perRecord);
@@ -92,6 +100,8 @@ private:
   void ShowUnit();
   void ShowClock();
   QSize RestoreAreaSize() const;
+  void ChildUsed(QMdiSubWindow* sub);
+  void ActivateLastUsed();
 
   bool IsTest;
   bool Shown = false;
@@ -113,6 +123,11 @@ private:
   QTimer* tmrClock = nullptr;
   QTimer* tmrRetrySave = nullptr;
   QTimer* tmrRecovery = nullptr;
+  TDialogKeys DialogKeys;
+  // The child windows in the order they were last used, the latest last.
+  std::vector<QPointer<QMdiSubWindow>> UsedChildren;
+  // A child window going away: what the frame activates meanwhile is not a use.
+  QPointer<QMdiSubWindow> Leaving;
 };
 
 // The main window while it exists, else null.

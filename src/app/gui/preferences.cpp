@@ -55,7 +55,9 @@ QCheckBox* Check(const char* name, const char* caption, QWidget* parent) {
 TfrmPreferences::TfrmPreferences(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmPreferences"));
   setWindowTitle(QStringLiteral("Preferences"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // A fixed border with a close button only: no minimise or maximise.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
 
   auto* company = new QGroupBox(QStringLiteral("Company"), this);
   mmoCompany = Memo("mmoCompany", company);

@@ -2,11 +2,23 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "app/paths.h"
 #include "host.h"
 #include "qtext.h"
+
+#include <cstdio>
+
+int CaptionWidth(const QWidget* window) {
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);
+  return QFontMetrics(font).horizontalAdvance(window->windowTitle()) + 112;
+}
 
 QWidget* DialogOwner(QWidget* preferred) {
   if (preferred) return preferred->window();
@@ -74,4 +86,43 @@ void ShowFailure(QWidget* owner, const std::string& message) {
                   QMessageBox::Ok, DialogOwner(owner));
   box.setTextFormat(Qt::PlainText);
   box.exec();
+}
+
+namespace {
+// The folders in use; read from the file once, when first asked.
+struct TFolderMemory {
+  std::string File;  // the folders file they came from
+  TLastFolders Folders;
+};
+TFolderMemory& FolderMemory() {
+  static TFolderMemory memory;
+  const std::string& config = ProgramFiles().ConfigFile;
+  const std::string file = config.empty() ? std::string() : LastFoldersPath(config);
+  if (file != memory.File) {
+    memory.File = file;
+    memory.Folders = file.empty() ? TLastFolders{} : ReadLastFolders(file);
+  }
+  return memory;
+}
+}  // namespace
+
+QString LastFolder(TFolderKind kind, const QString& fallback) {
+  const QString last = Q(FolderMemory().Folders.Of(kind));
+  if (!last.isEmpty() && QDir(last).exists()) return last;
+  if (!fallback.isEmpty() && QDir(fallback).exists()) return fallback;
+  return QDir::homePath();
+}
+
+void RememberFolder(TFolderKind kind, const QString& chosenFile) {
+  if (chosenFile.isEmpty()) return;
+  TFolderMemory& memory = FolderMemory();
+  const std::string folder = S(QFileInfo(chosenFile).absolutePath());
+  if (memory.Folders.Of(kind) == folder) return;
+  memory.Folders.Of(kind) = folder;
+  if (memory.File.empty()) return;
+  try {
+    WriteLastFolders(memory.File, memory.Folders);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+  }
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <exception>
 
+#include "app/lastfolders.h"
 #include "editor/services.h"
 
 // The desktop's message boxes, input box and clipboard behind the toolkit-free
@@ -44,3 +45,16 @@ void ShowErrorBox(QWidget* owner, const std::string& lead, const std::string& me
 // The general error box of a failed action: the failure's message alone.
 void ShowFailure(QWidget* owner, const std::string& message);
 inline void ShowFailure(QWidget* owner, const std::exception& failure) { ShowFailure(owner, failure.what()); }
+
+// The width a window needs for its whole caption in the desktop's title bar
+// (the caption in bold, with room for the bar's icon and buttons).
+int CaptionWidth(const QWidget* window);
+
+// The folder a file dialog of this kind opens in: the one a file was last
+// chosen in (kept in the folders file beside the configuration), else the
+// given fallback, else the home folder.
+QString LastFolder(TFolderKind kind, const QString& fallback = {});
+// Remembers the folder of a file just chosen in a dialog of this kind and
+// writes the folders file at once (a failure to write is only noted on
+// standard error: nothing the user made depends on it).
+void RememberFolder(TFolderKind kind, const QString& chosenFile);

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QToolTip>
 #include <QValidator>
 
@@ -11,9 +12,16 @@
 
 namespace {
 
+// The tooltip's top-left corner comes this far from the point it is given.
+#ifdef Q_OS_WIN
+const QPoint TipOffset(2, 21);
+#else
+const QPoint TipOffset(2, 16);
+#endif
+
 void DefaultNotifier(QWidget* field, const QString& message) {
   QApplication::beep();
-  QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), message, field);
+  QToolTip::showText(LeftOutHintPlace(field, message) - TipOffset, message, field);
 }
 
 TLeftOutNotifier notifier = DefaultNotifier;
@@ -53,6 +61,17 @@ QString StripNonWindows1252(const QString& text, QString* removed) {
 
 QString LeftOutMessage(const QString& removed) {
   return QStringLiteral("The data file cannot store %1; left out.").arg(removed);
+}
+
+QPoint LeftOutHintPlace(const QWidget* field, const QString& message) {
+  // Beside the field on its right, where a dialog's buttons never are (they
+  // sit below it); above it when the screen has no room on the right.
+  const QFontMetrics metrics(QToolTip::font());
+  const QSize tip(metrics.horizontalAdvance(message) + 16, metrics.height() + 8);
+  const QPoint right = field->mapToGlobal(QPoint(field->width() + 6, (field->height() - tip.height()) / 2));
+  const QScreen* screen = field->screen();
+  if (!screen || screen->availableGeometry().contains(QRect(right, tip))) return right;
+  return field->mapToGlobal(QPoint(0, -tip.height() - 4));
 }
 
 void SetLeftOutNotifier(TLeftOutNotifier n) { notifier = n ? n : DefaultNotifier; }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPoint>
 #include <QString>
 
 class QLineEdit;
@@ -20,6 +21,10 @@ QString StripNonWindows1252(const QString& text, QString* removed = nullptr);
 
 // The message shown when characters were left out.
 QString LeftOutMessage(const QString& removed);
+
+// Where the hint's top-left corner goes on the screen: beside the field,
+// away from a dialog's buttons.
+QPoint LeftOutHintPlace(const QWidget* field, const QString& message);
 
 // Called with the field and the message whenever a guard took characters out
 // (tests listen here; the default shows a tooltip at the field and beeps).

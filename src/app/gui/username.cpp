@@ -15,7 +15,8 @@
 TfrmUsername::TfrmUsername(QWidget* parent, bool testBuild) : QDialog(parent) {
   setObjectName(QStringLiteral("frmUsername"));
   setWindowTitle(QStringLiteral("Enter username"));
-  setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
 
   auto* label = new QLabel(QStringLiteral("Username :"), this);
   label->setObjectName(QStringLiteral("lblUsername"));

@@ -28,6 +28,7 @@ QString AskWithDialog(QWidget* owner, const QString& suggested) {
                                                                                      : QStringLiteral("png"));
   });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  RememberFolder(TFolderKind::Drawings, dialog.selectedFiles().constFirst());
   return dialog.selectedFiles().constFirst();
 }
 
@@ -44,8 +45,9 @@ QString SuggestedName(const TTransit& transit) {
     if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control)
       c = QLatin1Char('_');
   if (name.isEmpty() || name.startsWith(QLatin1Char('.'))) name.prepend(QStringLiteral("transit"));
-  QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  // In the folder of the last drawing, else the documents folder.
+  const QString folder =
+      LastFolder(TFolderKind::Drawings, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
   return QDir(folder).filePath(name + QStringLiteral(".png"));
 }
 

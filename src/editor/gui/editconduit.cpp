@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <cmath>
 
 #include "core/units.h"
@@ -27,7 +28,9 @@ void TClampedSpin::stepBy(int steps) {
 
 TfrmEditConduit::TfrmEditConduit(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("TfrmEditConduit"));
-  setWindowFlags(Qt::Dialog | Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // A tool window with a fixed border: a close button, no minimise or maximise.
+  setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(10, 10, 10, 10);
   auto* amountCaption = new QLabel(QStringLiteral("Amount:"), this);
@@ -63,8 +66,7 @@ TfrmEditConduit::TfrmEditConduit(QWidget* owner) : QDialog(owner) {
   buttons->addWidget(btnCancel);
   grid->addLayout(buttons, 2, 0, 1, 3);
   grid->setColumnStretch(1, 1);
-  setMinimumSize(238, 121);
-  resize(238, 121);
+  setFixedSize(QSize(238, 121).expandedTo(minimumSizeHint()));
 
   edsAmount->installEventFilter(this);
   edsOuterDiameter->installEventFilter(this);
@@ -111,6 +113,8 @@ TModalResult TfrmEditConduit::Execute(TPresenterTransitDetail& presenter, const 
   Show(edsAmount, group.Amount);
   lblUnit->setText(Q(LengthUnitName()));
   setWindowTitle(Q(caption));
+  // The fixed size holds the whole caption.
+  setFixedSize(QSize(std::max(238, CaptionWidth(this)), 121).expandedTo(minimumSizeHint()));
   move(topLeft.X, topLeft.Y);
   edsAmount->setFocus();
   edsAmount->selectAll();

@@ -1,6 +1,7 @@
 #include "editorservices.h"
 
 #include <QApplication>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 #include "editconduit.h"
@@ -17,25 +18,57 @@ struct TNormalCursor {
     if (Overridden) QApplication::restoreOverrideCursor();
   }
 };
+
+QMdiSubWindow* FrameOf(QWidget* editor) { return editor ? qobject_cast<QMdiSubWindow*>(editor->parentWidget()) : nullptr; }
 }  // namespace
 
+TKeepEditorInFront::TKeepEditorInFront(QWidget* editor) : Editor(editor) {
+  QMdiSubWindow* sub = FrameOf(editor);
+  if (!sub || !sub->mdiArea()) return;
+  WasActive = sub->mdiArea()->activeSubWindow() == sub;
+  QWidget* focus = QApplication::focusWidget();
+  if (!focus || !sub->isAncestorOf(focus)) focus = editor->window()->focusWidget();
+  if (focus && sub->isAncestorOf(focus)) Focus = focus;
+}
+
+TKeepEditorInFront::~TKeepEditorInFront() {
+  QMdiSubWindow* sub = FrameOf(Editor);
+  if (!sub || !WasActive || !sub->isVisible()) return;
+  if (QMdiArea* area = sub->mdiArea(); area && area->activeSubWindow() != sub) area->setActiveSubWindow(sub);
+  // The frame gives the keyboard to its focus widget when it is activated
+  // again: that must be one of the editor's.
+  if (Focus && Focus->isEnabled() && Focus->isVisible())
+    Focus->setFocus(Qt::OtherFocusReason);
+  else if (QWidget* now = sub->window()->focusWidget(); !now || !sub->isAncestorOf(now))
+    sub->setFocus(Qt::OtherFocusReason);
+}
+
 void TEditorMessageBoxes::ShowMessage(const std::string& text, const std::string& caption) {
+  TKeepEditorInFront front(Editor);
   TNormalCursor cursor;
   TQtMessageBoxes::ShowMessage(text, caption);
 }
 
 TModalResult TEditorMessageBoxes::AskYesNo(const std::string& text, const std::string& caption) {
+  TKeepEditorInFront front(Editor);
   TNormalCursor cursor;
   return TQtMessageBoxes::AskYesNo(text, caption);
 }
 
 TModalResult TEditorMessageBoxes::AskYesNoCancel(const std::string& text, const std::string& caption) {
+  TKeepEditorInFront front(Editor);
   TNormalCursor cursor;
   return TQtMessageBoxes::AskYesNoCancel(text, caption);
 }
 
+bool TEditorInputBox::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+  TKeepEditorInFront front(Editor);
+  return TQtInputBox::InputQuery(caption, prompt, value);
+}
+
 TModalResult TEditorConduitDialog::Execute(TPresenterTransitDetail& presenter, const std::string& caption,
                                            TPoint topLeft) {
+  TKeepEditorInFront front(Owner);
   TfrmEditConduit dialog(DialogOwner(Owner));
   return dialog.Execute(presenter, caption, topLeft);
 }

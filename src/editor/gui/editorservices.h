@@ -9,12 +9,41 @@
 
 // Message boxes of the editor: while the window shows its busy cursor, the
 // box gets the normal one, so it can be answered.
+// After the box the editor is again the active window of the frame, with the
+// keyboard where it was.
 class TEditorMessageBoxes : public TQtMessageBoxes {
 public:
-  explicit TEditorMessageBoxes(QWidget* owner) : TQtMessageBoxes(owner) {}
+  explicit TEditorMessageBoxes(QWidget* owner) : TQtMessageBoxes(owner), Editor(owner) {}
   void ShowMessage(const std::string& text, const std::string& caption) override;
   TModalResult AskYesNo(const std::string& text, const std::string& caption) override;
   TModalResult AskYesNoCancel(const std::string& text, const std::string& caption) override;
+
+private:
+  QPointer<QWidget> Editor;
+};
+
+// The name prompt of "Save as", keeping the editor in front the same way.
+class TEditorInputBox : public TQtInputBox {
+public:
+  explicit TEditorInputBox(QWidget* owner) : TQtInputBox(owner), Editor(owner) {}
+  bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+
+private:
+  QPointer<QWidget> Editor;
+};
+
+// While it lives, a box or dialog is up over the editor; when it ends, the
+// editor's frame window is made the active one again (when it was before)
+// and the keyboard goes back where it was.
+class TKeepEditorInFront {
+public:
+  explicit TKeepEditorInFront(QWidget* editor);
+  ~TKeepEditorInFront();
+
+private:
+  QPointer<QWidget> Editor;
+  QPointer<QWidget> Focus;
+  bool WasActive = false;
 };
 
 // The conduit dialog, created for each edit and owned by the editor window.

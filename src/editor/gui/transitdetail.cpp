@@ -48,8 +48,14 @@ constexpr int ButtonHeight = 25;
 // The frame's caption bar, which the placement rules below count in.
 constexpr int CaptionAllowance = 22;
 
+// The text colour of an enabled window. Asked of the application, not of the
+// window: while the window is busy (disabled) its own palette answers grey.
+QColor WindowTextColour(const QWidget* widget) {
+  return QApplication::palette(widget).color(QPalette::Active, QPalette::WindowText);
+}
+
 QColor ColourOf(TColor colour, const QWidget* widget) {
-  if (colour == clWindowText) return widget->palette().color(QPalette::WindowText);
+  if (colour == clWindowText) return WindowTextColour(widget);
   return QColor(int((colour >> 16) & 0xFF), int((colour >> 8) & 0xFF), int(colour & 0xFF));
 }
 
@@ -190,7 +196,8 @@ void TfrmTransitDetail::BuildControls() {
   imgSpareMessage->hide();
   lblFillingRateC = Label(grpDimensions, "lblFillingRateC", "Filling rate:");
   lblFillingRate = Label(grpDimensions, "lblFillingRate", "-");
-  btnResize = Named(new QPushButton(QStringLiteral("Resize to fit"), grpDimensions), "btnResize");
+  // Alt+R, a letter none of the frame's toolbar buttons has.
+  btnResize = Named(new QPushButton(QStringLiteral("&Resize to fit"), grpDimensions), "btnResize");
   btnTemplate = Named(new QPushButton(QStringLiteral("Templates"), grpDimensions), "btnTemplate");
 
   // The data pages.
@@ -249,7 +256,14 @@ void TfrmTransitDetail::BuildControls() {
   choices->addWidget(lblDepth, 6, 0);
   choices->addLayout(depthRow, 6, 1);
   choices->addWidget(lblRemarkSpare, 7, 0, 1, 2);
-  choices->setRowStretch(8, 1);
+  // What a template's page says instead of the choices it does not have.
+  lblTemplateNote = Label(grpTransitUpper, "lblTemplateNote",
+                          "A template passes its shape and sizes on to the transits that take it with their "
+                          "\"Templates\" button.");
+  lblTemplateNote->setWordWrap(true);
+  lblTemplateNote->hide();
+  choices->addWidget(lblTemplateNote, 8, 0, 1, 2);
+  choices->setRowStretch(9, 1);
   choices->setColumnStretch(1, 1);
 
   grpTransitLower = Named(new QGroupBox(tabTransit), "grpTransitLower");
@@ -261,16 +275,25 @@ void TfrmTransitDetail::BuildControls() {
   lblLastModified = Label(grpTransitLower, "lblLastModified", "");
   lblLastModifiedBy = Label(grpTransitLower, "lblLastModifiedBy", "");
   stamps->setHorizontalSpacing(4);
+  // Each stamp on two lines, the date whole with its seconds and the user's
+  // name below it, so neither cuts the other short.
+  // The name takes the group's whole width after its "by :".
+  auto byLine = [&](const char* name, QLabel* who) {
+    auto* line = new QHBoxLayout;
+    line->setSpacing(4);
+    line->addSpacing(12);
+    line->addWidget(Label(grpTransitLower, name, "by :"));
+    line->addWidget(who, 1);
+    return line;
+  };
   stamps->addWidget(Label(grpTransitLower, "lblCreatedC", "Created :"), 0, 0);
   stamps->addWidget(lblCreated, 0, 1);
-  stamps->addWidget(Label(grpTransitLower, "lblCreatedByC", "by :"), 0, 2);
-  stamps->addWidget(lblCreatedBy, 0, 3);
-  stamps->addWidget(Label(grpTransitLower, "lblLastModifiedC", "Modified :"), 1, 0);
-  stamps->addWidget(lblLastModified, 1, 1);
-  stamps->addWidget(Label(grpTransitLower, "lblLastModifiedByC", "by :"), 1, 2);
-  stamps->addWidget(lblLastModifiedBy, 1, 3);
-  stamps->setColumnStretch(3, 1);
-  stamps->setRowStretch(2, 1);
+  stamps->addLayout(byLine("lblCreatedByC", lblCreatedBy), 1, 0, 1, 2);
+  stamps->addWidget(Label(grpTransitLower, "lblLastModifiedC", "Modified :"), 2, 0);
+  stamps->addWidget(lblLastModified, 2, 1);
+  stamps->addLayout(byLine("lblLastModifiedByC", lblLastModifiedBy), 3, 0, 1, 2);
+  stamps->setColumnStretch(1, 1);
+  stamps->setRowStretch(4, 1);
 
   grpConduitsUpper = Named(new QGroupBox(tabConduits), "grpConduitsUpper");
   auto* listBox = new QGridLayout(grpConduitsUpper);
@@ -400,6 +423,7 @@ void TfrmTransitDetail::Call(F&& operation) {
     operation(*FPresenter);
   } catch (const std::exception& e) {
     --FCallDepth;
+    TKeepEditorInFront front(this);
     ShowFailure(this, e);
     return;
   }
@@ -627,8 +651,12 @@ void TfrmTransitDetail::LayoutControls() {
   // Inside the pages (their own coordinates, under the tabs).
   const int tabs = pgcTransitdata->tabBar()->sizeHint().height();
   const int pageWidth = 257 - 8;
-  grpTransitUpper->setGeometry(2, 2, pageWidth, pagesHeight - 116);
-  grpTransitLower->setGeometry(2, pagesHeight - 104, pageWidth, 104 - tabs - 8);
+  // The stamps' group is as high as its four lines need (at least the
+  // design's); the choices above take the rest.
+  const int stampsHeight = std::max(104 - tabs - 8, grpTransitLower->layout()->sizeHint().height());
+  const int stampsTop = pagesHeight - tabs - 8 - stampsHeight;
+  grpTransitUpper->setGeometry(2, 2, pageWidth, stampsTop - 12);
+  grpTransitLower->setGeometry(2, stampsTop, pageWidth, stampsHeight);
   grpConduitsUpper->setGeometry(2, 2, pageWidth, pagesHeight - 148);
   grpConduitsLower->setGeometry(2, pagesHeight - 136, pageWidth, 136 - tabs - 8);
 
@@ -660,12 +688,21 @@ void TfrmTransitDetail::LayoutControls() {
   tmrRedrawTransitAfterResize->start();
 }
 
+int TfrmTransitDetail::WarningHeight(int width) const {
+  // Two lines at least, so a warning coming or going does not move the
+  // drawing; more when the warning wraps further at this width.
+  const int lines = 2 * lblWarning->fontMetrics().height() + 4;
+  if (FWarningText.isEmpty()) return lines;
+  return std::max(lines, lblWarning->heightForWidth(width) + 2);
+}
+
 void TfrmTransitDetail::LayoutDrawing() {
   const int w = grpDrawing->width(), h = grpDrawing->height();
-  const int line = fontMetrics().height();
-  lblWarning->setGeometry(6, 4, w - 12, 2 * line + 4);
+  const int line = lblWarningSize->fontMetrics().height();
+  const int warning = WarningHeight(w - 12);
+  lblWarning->setGeometry(6, 4, w - 12, warning);
   lblWarningSize->setGeometry(6, h - line - 6, w - 12, line + 2);
-  const int top = 4 + 2 * line + 6;
+  const int top = 4 + warning + 2;
   imgTransit->setGeometry(6, top, w - 12, std::max(0, h - line - 8 - top));
 }
 
@@ -821,11 +858,12 @@ void TfrmTransitDetail::Fill(QComboBox* list, const TStringList& items) {
     list->clear();
     for (const std::string& item : items) list->addItem(Q(item));
   }
+  // A list that offers no choice is light grey; the others have the window
+  // colour of a field (the plain button face would hardly differ from grey).
   QPalette palette = QApplication::palette(list);
-  if (items.size() < 2) {
-    palette.setColor(QPalette::Button, QColor(0xE8, 0xE8, 0xE8));
-    palette.setColor(QPalette::Base, QColor(0xE8, 0xE8, 0xE8));
-  }
+  const QColor back = items.size() < 2 ? QColor(0xE8, 0xE8, 0xE8) : palette.color(QPalette::Active, QPalette::Base);
+  palette.setColor(QPalette::Button, back);
+  palette.setColor(QPalette::Base, back);
   list->setPalette(palette);
 }
 
@@ -862,6 +900,7 @@ void TfrmTransitDetail::HideForTemplate(bool isTemplate) {
     if (w->isVisibleTo(w->parentWidget()) != show) w->setVisible(show);
   pgcTransitdata->setTabVisible(1, show);
   pgcTransitdata->setTabVisible(3, show);
+  lblTemplateNote->setVisible(isTemplate);
 }
 
 void TfrmTransitDetail::PrepareTransitImageForDrawing(int width, int height) {
@@ -891,11 +930,28 @@ void TfrmTransitDetail::SetBusy(bool busy) {
   if (busy == FBusy) return;
   FBusy = busy;
   FHoldRedraw = busy;
-  setEnabled(!busy);
-  if (busy)
+  auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+  if (busy) {
+    // Disabling would drop the keyboard focus out of the window; when the
+    // frame is activated again (after a box, say) the first window in the
+    // frame would then take it and come to the front. The focus waits on
+    // the window's own frame instead.
+    QWidget* focus = QApplication::focusWidget();
+    FFocusBeforeBusy = focus && isAncestorOf(focus) ? focus : nullptr;
+    if (!FFocusBeforeBusy && window()->focusWidget() && isAncestorOf(window()->focusWidget()))
+      FFocusBeforeBusy = window()->focusWidget();
+    if (sub) sub->setFocus(Qt::OtherFocusReason);
+    setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-  else
+  } else {
+    setEnabled(true);
     QApplication::restoreOverrideCursor();
+    if (FFocusBeforeBusy && FFocusBeforeBusy->isEnabled() && FFocusBeforeBusy->isVisible())
+      FFocusBeforeBusy->setFocus(Qt::OtherFocusReason);
+    else if (sub && sub->hasFocus())
+      pgcTransitdata->setFocus(Qt::OtherFocusReason);
+    FFocusBeforeBusy = nullptr;
+  }
 }
 
 void TfrmTransitDetail::SetClassification(TClassification value) {
@@ -966,6 +1022,7 @@ void TfrmTransitDetail::SetTransitname(const std::string& name, bool isTemplate)
 void TfrmTransitDetail::SetWarning(const std::string& text) {
   FWarningText = MessageText(text);
   lblWarning->setText(FWarningText);
+  if (lblWarning->height() != WarningHeight(lblWarning->width())) LayoutDrawing();
   // A new warning shows at once; the blink takes over from there.
   if (FWarningText.isEmpty()) {
     lblWarning->hide();
@@ -1077,6 +1134,9 @@ void TfrmTransitDetail::SetCreatedModified(const std::string& createdBy, const s
   lblCreatedBy->setText(Q(createdBy));
   lblLastModified->setText(Q(FormatTimestamp(modified)));
   lblLastModifiedBy->setText(Q(modifiedBy));
+  // A name too long for the page is cut at the group's edge; the hint has it whole.
+  lblCreatedBy->setToolTip(Q(createdBy));
+  lblLastModifiedBy->setToolTip(Q(modifiedBy));
 }
 
 void TfrmTransitDetail::SetTransitDimensions(int32_t inProject, double width, double height, double radius,
@@ -1098,7 +1158,7 @@ void TfrmTransitDetail::SetAreas(double available, double conduit, double condui
   lblConduitArea->setText(Q(FormatArea(conduit)) + unit);
   lblConduitSleeveArea->setText(Q(FormatArea(conduitSleeve)) + unit);
   auto colour = [&](double value, QLabel* caption, QLabel* label) {
-    const QColor c = value > available ? QColor(Qt::red) : palette().color(QPalette::WindowText);
+    const QColor c = value > available ? QColor(Qt::red) : WindowTextColour(label);
     SetTextColour(caption, c);
     SetTextColour(label, c);
   };

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -108,6 +109,8 @@ private:
   void Wire();
   void LayoutControls();
   void LayoutDrawing();
+  // The height the warning above the drawing needs at that width.
+  int WarningHeight(int width) const;
   void StaleDrawing();
   // Runs an operation of the presenter, reporting an error in a box.
   template <class F>
@@ -122,7 +125,7 @@ private:
 
   std::unique_ptr<TPresenterTransitDetail> FPresenter;
   TEditorMessageBoxes FMessageBoxes{this};
-  TQtInputBox FInputBox{this};
+  TEditorInputBox FInputBox{this};
   TQtClipboard FClipboard;
   TEditorConduitDialog FConduitDialog{this};
   TEditorTemplateChooser FTemplateChooser;
@@ -134,6 +137,8 @@ private:
   int FBlinkCount = 0;
   int FCallDepth = 0;
   bool FBusy = false;
+  // Where the keyboard was when the window became busy.
+  QPointer<QWidget> FFocusBeforeBusy;
   bool FHoldRedraw = false;
   bool FForced = false;
   bool FInCloseQuery = false;
@@ -181,6 +186,7 @@ public:
   QLabel* lblDepthUnit = nullptr;
   QLabel* imgDepthWarning = nullptr;
   QLabel* lblRemarkSpare = nullptr;
+  QLabel* lblTemplateNote = nullptr;
   QLabel *lblCreated = nullptr, *lblCreatedBy = nullptr, *lblLastModified = nullptr, *lblLastModifiedBy = nullptr;
   QTreeWidget* lvwConduits = nullptr;
   QToolButton *btnAdd = nullptr, *btnDel = nullptr;

@@ -248,12 +248,13 @@ TfrmRTFviewer::TfrmRTFviewer(QWidget* parent) : QWidget(parent) {
   resize(qCeil(a4) + 2 * kGap + scrollBar + 2 * PageView->frameWidth() + 4, 900);
 
   ChooseSaveFile = [this](const QString& caption, const QString& filter, const QString& suffix) {
-    QFileDialog dialog(this, caption, QString(), filter);
+    QFileDialog dialog(this, caption, LastFolder(TFolderKind::Reports), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(suffix);
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                  : QString();
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    RememberFolder(TFolderKind::Reports, dialog.selectedFiles().first());
+    return dialog.selectedFiles().first();
   };
   ApplyZoom();
 }

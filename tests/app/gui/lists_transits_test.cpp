@@ -280,3 +280,37 @@ TEST_F(TransitWindows, TemplatesAndThePicker) {
   EXPECT_EQ(TDummyEditor::Told().back(), std::make_pair(int(nkTransitDeleted), addedId));
   EXPECT_EQ(list->Model->rowCount(), 1);
 }
+
+// Every column is wide enough for its caption and its longest text, in
+// millimetres and in inches; a width the user set is kept, and a column that
+// follows its texts stores no width of its own.
+TEST_F(TransitWindows, ColumnsFitTheirCaptionsAndTexts) {
+  const int32_t p = NewProject("P");
+  const int32_t t = NewTransit(p, "Engine room bulkhead frame 112 port side", 1234567.8);
+  Transits.Items(Transits.IndexOfID(t))->Created = 46363.999988;  // 7 Dec 2026 23:59:59
+  auto* list = Show<TfrmTransitList>(Frame->ShowTransitList(p));
+  auto check = [&](const char* unit) {
+    SCOPED_TRACE(unit);
+    QHeaderView* header = list->List->header();
+    const QFontMetrics metrics(list->List->font());
+    for (int i = 0; i < list->Model->columnCount(); ++i) {
+      SCOPED_TRACE(list->Model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
+      EXPECT_GE(header->sectionSize(i), header->sectionSizeHint(i)) << "the caption";
+      for (const QString& text : ColumnTexts(list, i))
+        EXPECT_GT(header->sectionSize(i), metrics.horizontalAdvance(text) + 6) << text.toStdString();
+    }
+  };
+  check("mm");
+  EXPECT_GT(list->List->header()->sectionSize(0), 80);
+  CurrentLengthUnit = luInch;
+  NotifyAll(nkUnitChanged, 0);
+  check("inch");
+  SaveScreenshot(list->parentWidget(), QStringLiteral("lists_transit_list_fitted"));
+  CurrentLengthUnit = luMillimetre;
+  list->List->header()->resizeSection(2, 140);  // the user's own width
+  list->StoreColumnWidths();
+  EXPECT_EQ(Settings.TransitListColumns.substr(12, 6).substr(1), "00140");
+  EXPECT_EQ(Settings.TransitListColumns.substr(0, 6), "      ") << "follows its texts";
+  NotifyAll(nkUnitChanged, 0);
+  EXPECT_EQ(list->List->header()->sectionSize(2), 140);
+}

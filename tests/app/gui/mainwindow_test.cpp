@@ -263,13 +263,15 @@ TEST_F(MainWindow, UnitButtonSwitchesAndEveryWindowIsTold) {
 TEST_F(MainWindow, ToolbarHasItsCaptionsAndImagesAndTheStatusBarItsPanes) {
   TFrame f;
   f.Frame.show();
+  // Each caption with its Alt letter; every button is in the Tab chain.
   const std::pair<const char*, const char*> buttons[] = {
-      {"btnShowProjects", "Projects   "}, {"btnCustomers", "Customers   "},     {"btnTemplates", "Templates   "},
-      {"btnUnitChange", "mm<>inch   "},   {"btnPreferences", "Preferences   "}, {"btnVersion", "Version   "}};
+      {"btnShowProjects", "&Projects   "}, {"btnCustomers", "&Customers   "},     {"btnTemplates", "&Templates   "},
+      {"btnUnitChange", "&mm<>inch   "},   {"btnPreferences", "Pre&ferences   "}, {"btnVersion", "&Version   "}};
   for (const auto& [name, caption] : buttons) {
     auto* button = guitest::Child<QToolButton>(&f.Frame, name);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), QString::fromLatin1(caption));
+    EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus) << name;
     EXPECT_FALSE(button->icon().isNull()) << name;
     EXPECT_FALSE(button->icon().pixmap(QSize(24, 24), 2.0).isNull());
   }

@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QRegularExpression>
+#include <QLayout>
 #include <list>
 #include <memory>
 
@@ -38,6 +40,7 @@
 #include "editor/gui/transitpicture.h"
 #include "guitest.h"
 #include "host.h"
+#include "qtservices.h"
 #include "qtext.h"
 #include "store/changes.h"
 #include "store/settings.h"
@@ -679,4 +682,174 @@ TEST_F(EditorWindowTest, ResizingHidesTheDrawingUntilItIsDrawnAtTheNewSize) {
   EXPECT_TRUE(e->imgTransit->isVisible());
   EXPECT_EQ(e->imgTransit->Image().size(), e->imgTransit->DeviceSize());
   EXPECT_NE(e->imgTransit->Image().size(), before);
+}
+
+namespace {
+// Answers whatever box comes: Yes to a question, OK to a notice.
+TAnswer Agree() {
+  return [](QWidget* box) {
+    auto* b = qobject_cast<QMessageBox*>(box);
+    ASSERT_NE(b, nullptr);
+    guitest::ClickMessageBoxButton(box, b->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok);
+  };
+}
+
+QColor TextColour(const QLabel* label) { return label->palette().color(QPalette::Active, QPalette::WindowText); }
+}  // namespace
+
+// The figures are drawn as enabled text after "Resize to fit" (which keeps the
+// window busy meanwhile); only a filling rate of "-" is shown disabled.
+TEST_F(EditorWindowTest, ResizeToFitLeavesTheFiguresInTheirColours) {
+  TTransit moxel = MakeTransit(fsKovaMoxel, ctPipesMetal, clA, 200, 200, 100, 200);
+  AddGroup(moxel, 1, 60);
+  TTransit small = CableTransit();
+  small.SparePercentage = 10;
+  const std::pair<const char*, TTransit> cases[] = {
+      {"round GRENTAX", RoundGrentaxTransit()}, {"small KOVA", small}, {"dense", DenseCableTransit()}, {"MOXEL", moxel}};
+  const QColor text = QApplication::palette().color(QPalette::Active, QPalette::WindowText);
+  for (const auto& [name, model] : cases) {
+    SCOPED_TRACE(name);
+    TfrmTransitDetail* e = Open(StoreTransit(model, name));
+    {
+      TDialogScript script({Agree(), Agree(), Agree()});
+      e->btnResize->click();
+      ProcessEvents();
+    }
+    ASSERT_TRUE(e->isEnabled());
+    for (QLabel* label : {e->lblAvailableArea, e->lblConduitArea, e->lblConduitSleeveArea, e->lblConduitAreaC,
+                          e->lblConduitSleeveAreaC, e->lblConduitSleeveSpareArea, e->lblConduitSleeveSpareAreaC}) {
+      SCOPED_TRACE(label->objectName().toStdString());
+      EXPECT_TRUE(label->isEnabled());
+      const QColor c = TextColour(label);
+      EXPECT_TRUE(c == text || c == QColor(Qt::red)) << c.name().toStdString();
+    }
+    const bool none = e->lblFillingRate->text() == QStringLiteral("-");
+    EXPECT_EQ(e->lblFillingRate->isEnabled(), !none);
+    EXPECT_EQ(e->lblFillingRateC->isEnabled(), !none);
+    if (!none) {
+      const QColor c = TextColour(e->lblFillingRate);
+      EXPECT_TRUE(c == text || c == QColor(Qt::red)) << c.name().toStdString();
+      EXPECT_EQ(TextColour(e->lblFillingRateC), c);
+    }
+    e->ForceCloseForm();
+    ProcessEvents();
+  }
+}
+
+// A box the editor shows (the depth question of "Resize to fit", a notice)
+// leaves the editor the frame's active window with the keyboard in it, also
+// when the frame is activated again afterwards.
+TEST_F(EditorWindowTest, TheEditorKeepsTheFrontAfterItsBoxes) {
+  TfrmTransitDetail* older = Open(StoreTransit(CableTransit(), "Older"));
+  TTransit fits = MakeTransit(fsKova, ctCables, clA, 100, 100, 50, 300);
+  AddGroup(fits, 30, 20);
+  TfrmTransitDetail* e = Open(StoreTransit(fits, "Front"));
+  ASSERT_EQ(Frame->Area->activeSubWindow(), Sub(e));
+  e->btnResize->setFocus();
+  {
+    TDialogScript script({Click(QMessageBox::Yes)});
+    e->btnResize->click();
+    EXPECT_EQ(script.Answered(), 1);
+  }
+  ProcessEvents();
+  EXPECT_GT(Model(e).Width, 100000);
+  EXPECT_EQ(Frame->Area->activeSubWindow(), Sub(e));
+  ASSERT_NE(Frame->focusWidget(), nullptr);
+  EXPECT_TRUE(Sub(e)->isAncestorOf(Frame->focusWidget())) << Frame->focusWidget()->objectName().toStdString();
+
+  // Another program's window takes the keyboard, then the frame gets it back.
+  QWidget elsewhere;
+  elsewhere.setObjectName(QStringLiteral("elsewhere"));
+  elsewhere.resize(200, 100);
+  elsewhere.show();
+  elsewhere.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+  elsewhere.close();
+  Frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Frame.get()));
+  ProcessEvents();
+  EXPECT_EQ(Frame->Area->activeSubWindow(), Sub(e));
+  EXPECT_NE(Frame->Area->activeSubWindow(), Sub(older));
+  EXPECT_TRUE(QApplication::focusWidget() && Sub(e)->isAncestorOf(QApplication::focusWidget()));
+}
+
+// Every label and choice is whole at the editor's design size: the two-line
+// spare warning, the stamps with their seconds beside a 30-character user
+// name; lists without a choice are light grey; the conduit dialog's caption
+// is exactly its own and fits its fixed border; a template's first page says
+// what a template is.
+TEST_F(EditorWindowTest, TextsAreWholeAndChoicesWithoutAChoiceAreGrey) {
+  TTransit t = MakeTransit(fsKova, ctCables, clA, 100, 80, 10, 200);
+  AddGroup(t, 4, 20);
+  AddGroup(t, 2, 12);
+  t.SparePercentage = 25;
+  t.CreatedBy = "Alexandra Vandenberghe-Oosterh";  // the 30 characters a user name can have
+  t.ModifiedBy = t.CreatedBy;
+  CurrentUserName = t.CreatedBy;
+  TfrmTransitDetail* e = Open(StoreTransit(t, "Spare"));
+  CurrentUserName = "tester";
+  Settle();
+  ASSERT_EQ(e->size(), QSize(TfrmTransitDetail::DesignWidth, TfrmTransitDetail::DesignHeight));
+  ASSERT_TRUE(e->lblWarning->text().contains(QStringLiteral("\nYou can only add more cables")))
+      << e->lblWarning->text().toStdString() << " spare " << Model(e).SparePercentage << " rate "
+      << Model(e).FillingRate();
+  EXPECT_LE(e->lblWarning->heightForWidth(e->lblWarning->width()), e->lblWarning->height());
+  EXPECT_GE(e->imgTransit->y(), e->lblWarning->geometry().bottom());
+  guitest::SaveScreenshot(Sub(e), QStringLiteral("editor_spare_warning"));
+
+  for (QLabel* label : {e->lblCreated, e->lblLastModified}) {
+    EXPECT_TRUE(label->text().contains(QRegularExpression(QStringLiteral("\\d\\d:\\d\\d:\\d\\d"))))
+        << label->text().toStdString();
+    EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
+  }
+  for (QLabel* label : {e->lblCreatedBy, e->lblLastModifiedBy}) {
+    EXPECT_EQ(label->text(), QStringLiteral("Alexandra Vandenberghe-Oosterh"));
+    EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
+  }
+  EXPECT_LE(e->grpTransitLower->geometry().bottom(), e->tabTransit->height());
+  EXPECT_GE(e->grpTransitUpper->height(), e->grpTransitUpper->layout()->minimumSize().height());
+  guitest::SaveScreenshot(Sub(e), QStringLiteral("editor_stamps"));
+
+  // Choice lists: light grey with fewer than two entries, the field colour otherwise.
+  int grey = 0, white = 0;
+  for (QComboBox* list : {e->cboFillSystem, e->cboDefaultConduitType, e->cboFillSubsystem, e->cboClassification,
+                          e->cboSealantCartridge, e->cboSealantLayer}) {
+    if (!list->isVisible()) continue;
+    SCOPED_TRACE(list->objectName().toStdString());
+    const QImage shot = list->grab().toImage();
+    const QColor inside = shot.pixelColor(shot.width() - 28 * int(shot.devicePixelRatio()), shot.height() / 2);
+    if (list->count() < 2) {
+      ++grey;
+      EXPECT_EQ(list->palette().color(QPalette::Button), QColor(0xE8, 0xE8, 0xE8));
+      EXPECT_LE(inside.red(), 0xF2) << inside.name().toStdString();  // the style shades it a little
+    } else {
+      ++white;
+      EXPECT_GE(inside.red(), 0xF8) << inside.name().toStdString();
+    }
+  }
+  EXPECT_GT(grey, 0);
+  EXPECT_GT(white, 0);
+
+  // The conduit dialog: its own caption, a fixed border without minimise or maximise.
+  e->pgcTransitdata->setCurrentIndex(1);
+  e->SelectItemInConduitlist(0);
+  TDialogScript script({[](QWidget* dialog) {
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Edit cables in transit"));
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+    EXPECT_GE(dialog->width(), CaptionWidth(dialog));
+    EXPECT_FALSE(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+    guitest::SaveScreenshot(dialog, QStringLiteral("conduit_dialog_fixed"));
+    QTest::keyClick(dialog, Qt::Key_Escape);
+  }});
+  QTest::keyClick(e->lvwConduits, Qt::Key_Return);
+  EXPECT_EQ(script.Answered(), 1);
+
+  TfrmTransitDetail* tpl = Open(StoreTransit(MakeTransit(fsKova, ctCables, clA, 300, 300, 150, 200), "R300",
+                                             TemplateProjectID));
+  Settle();
+  EXPECT_EQ(tpl->pgcTransitdata->currentIndex(), 0);
+  EXPECT_TRUE(tpl->lblTemplateNote->isVisible());
+  EXPECT_FALSE(e->lblTemplateNote->isVisibleTo(e));
+  guitest::SaveScreenshot(Sub(tpl), QStringLiteral("editor_template"));
 }
