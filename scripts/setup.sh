@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev nlohmann-json3-dev libpng-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6 libgl-dev
-  libcurl4-openssl-dev libssl-dev libsodium-dev libdxflib-dev
+  libcurl4-openssl-dev libssl-dev libsodium-dev
   minisign openssl poppler-utils python3-ezdxf
   xvfb xauth xdotool fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
 )
