@@ -20,6 +20,10 @@ rm -f build/release/trellane_*.deb
 (cd build/release && cpack -G DEB >/dev/null)
 deb=$(ls build/release/trellane_*.deb)
 dpkg-deb -I "$deb" >/dev/null
+# The package carries the version the program shows.
+version=$(dpkg-deb -f "$deb" Version)
+grep -q "VersionText = \"$version " build/release/generated/platform/version.h ||
+  { echo "package version $version differs from the program's version text"; exit 1; }
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/trellane ./usr/share/applications/ ./usr/share/icons/hicolor/scalable/apps/ ./usr/share/metainfo/; do
   grep -q " $f" <<<"$contents" || { echo "package lacks $f"; exit 1; }
