@@ -8,7 +8,8 @@ bash scripts/setup.sh
 jobs=$(nproc)
 
 echo "== Release build and tests"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=ON >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=ON \
+  -DTRELLANE_WERROR=ON >/dev/null
 cmake --build build/release -j "$jobs"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
