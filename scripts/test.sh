@@ -32,7 +32,7 @@ done
 
 echo "== Sanitizer build (address, undefined) and tests"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLANE_SANITIZE=ON \
-  -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=OFF >/dev/null
+  -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=OFF -DTRELLANE_WERROR=ON >/dev/null
 cmake --build build/sanitize -j "$jobs"
 # Leaks inside system libraries (listed in tests/lsan.supp) are not ours.
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
