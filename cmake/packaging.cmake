@@ -15,6 +15,14 @@ install(FILES ${TRELLANE_PACKAGING_DIR}/${TRELLANE_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${TRELLANE_PACKAGING_DIR}/${TRELLANE_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The desktop's software centre lists releases newest first; the newest must
+# be the version this build carries.
+file(STRINGS ${TRELLANE_PACKAGING_DIR}/${TRELLANE_APP_ID}.metainfo.xml TRELLANE_RELEASES REGEX "<release ")
+list(GET TRELLANE_RELEASES 0 TRELLANE_NEWEST_RELEASE)
+string(REPLACE "." "\\." TRELLANE_VERSION_PATTERN "${PROJECT_VERSION}")
+if(NOT TRELLANE_NEWEST_RELEASE MATCHES "version=\"${TRELLANE_VERSION_PATTERN}\"")
+  message(FATAL_ERROR "The newest release in ${TRELLANE_APP_ID}.metainfo.xml is not ${PROJECT_VERSION}")
+endif()
 install(FILES ${TRELLANE_PACKAGING_DIR}/${TRELLANE_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 

@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev nlohmann-json3-dev libpng-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6 libgl-dev
-  libcurl4-openssl-dev libssl-dev libsodium-dev libdxflib-dev libxlsxwriter-dev libzip-dev libexpat1-dev
+  libcurl4-openssl-dev libssl-dev libsodium-dev libxlsxwriter-dev libzip-dev libexpat1-dev
   minisign openssl poppler-utils python3-ezdxf python3-openpyxl
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
 )

@@ -9,7 +9,8 @@ bash scripts/setup.sh
 jobs=$(nproc)
 
 echo "== Release build and tests"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=ON >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=ON \
+  -DTRELLANE_WERROR=ON >/dev/null
 cmake --build build/release -j "$jobs"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
@@ -21,6 +22,10 @@ rm -f build/release/trellane_*.deb
 (cd build/release && cpack -G DEB >/dev/null)
 deb=$(ls build/release/trellane_*.deb)
 dpkg-deb -I "$deb" >/dev/null
+# The package carries the version the program shows.
+version=$(dpkg-deb -f "$deb" Version)
+grep -q "VersionText = \"$version " build/release/generated/platform/version.h ||
+  { echo "package version $version differs from the program's version text"; exit 1; }
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/trellane ./usr/share/applications/ ./usr/share/icons/hicolor/scalable/apps/ ./usr/share/metainfo/; do
   grep -q " $f" <<<"$contents" || { echo "package lacks $f"; exit 1; }
@@ -28,7 +33,7 @@ done
 
 echo "== Sanitizer build (address, undefined) and tests"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLANE_SANITIZE=ON \
-  -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=OFF >/dev/null
+  -DTRELLANE_TESTS=ON -DTRELLANE_BENCH=OFF -DTRELLANE_WERROR=ON >/dev/null
 cmake --build build/sanitize -j "$jobs"
 # Leaks inside system libraries (listed in tests/lsan.supp) are not ours.
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -214,13 +214,6 @@ std::string TimestampKey(double dateTime) {
   return std::string(buffer, n);
 }
 
-std::string TrimBlanks(const std::string& text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
 std::string StoredLines(const std::string& editText) {
   std::string result;
   result.reserve(editText.size());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "store/datafile.h"
 
 enum TListKind : uint8_t { lkProjects, lkCustomers, lkTransits, lkTemplates };
@@ -48,9 +49,7 @@ void ClickListColumn(int column, int& sortColumn, int& sortDirection);
 std::string RightAlignedKey(const std::string& shown);
 std::string TimestampKey(double dateTime);
 
-// Text helpers: without surrounding blanks (and control characters); memo
-// lines as stored (CR LF) and as the widgets give them (LF).
-std::string TrimBlanks(const std::string& text);
+// Memo lines as stored (CR LF) and as the widgets give them (LF).
 std::string StoredLines(const std::string& editText);
 std::string EditLines(const std::string& storedText);
 

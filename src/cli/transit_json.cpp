@@ -8,6 +8,7 @@
 #include "core/errors.h"
 #include "editor/advice.h"
 #include "store/exports.h"
+#include "store/tables.h"
 #include "store/transitrecord.h"
 #include "reports/materials.h"
 
@@ -53,17 +54,7 @@ const std::string& Text(const json& value, const char* field) {
 
 TTransit NewTransitDefaults() {
   TTransit t;
-  t.TransitsInProject = 1;
-  t.Width = 100000;
-  t.Height = 100000;
-  t.CornerRadius = 10000;
-  t.Depth = 180000;
-  t.DefaultConduitType = ctCables;
-  t.FillSystem = fsKova;
-  t.FillSubsystem = fssNone;
-  t.Classification = clA;
-  t.SealantCartridge = scTiso;
-  t.SealantLayer = slDouble20;
+  SetNewTransitDesign(t);
   return t;
 }
 

@@ -4,22 +4,16 @@
 
 #include "app/mdichild.h"
 #include "core/errors.h"
+#include "core/text.h"
 #include "core/units.h"
 #include "editor/advice.h"
 #include "editor/resize.h"
 #include "editor/storelink.h"
+#include "store/tables.h"
 
 namespace {
 
-constexpr int32_t TemplateProjectIDValue = -999;
 constexpr int HistoryGrowth = 20;
-
-std::string TrimBlanks(const std::string& text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
 
 TStringList TextsOf(int count, auto allowed, auto toText) {
   TStringList list;
@@ -60,7 +54,7 @@ void TPresenterTransitDetail::ConfigureSpinners() {
 void TPresenterTransitDetail::Load() {
   const int32_t id = FView.ViewID();
   if (!editorstore::TransitExists(id)) throw TError("Unknown TransitID!");
-  FIsTemplate = editorstore::TransitProjectID(id) == TemplateProjectIDValue;
+  FIsTemplate = editorstore::TransitProjectID(id) == TemplateProjectID;
   editorstore::LoadTransit(FModel, id);
   FView.SetShape(FModel.IsRound());
   Refresh(false, false, true);

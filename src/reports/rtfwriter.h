@@ -2,11 +2,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/version.h"
+
 // The material report is RTF text built in memory, byte by byte: every line
 // ends in CR LF, all text is single-byte (Windows-1252 control words).
 
 // The program version that every report names.
-inline constexpr const char* ReportVersionText = "3.16.1 (22 Aug 2012)";
+inline constexpr const char* ReportVersionText = VersionText;
 
 // UTF-8 text as RTF: backslash and braces escaped, characters beyond ASCII as
 // their Windows-1252 \'xx, characters the code page lacks as \uN? (UTF-16

@@ -102,22 +102,11 @@ void TDatConduits::DeleteOfTransit(int32_t transitId) {
 void InitTransitRecord(int index) {
   TRecTransit* t = Transits.Items(index);
   t->Name.clear();
-  t->TransitsInProject = 1;
   t->Created = NowDateTime();
   t->CreatedBy = CurrentUserName;
   t->Modified = t->Created;
   t->ModifiedBy = t->CreatedBy;
   t->Comments.clear();
-  t->Width = 100000;
-  t->Height = 100000;
-  t->CornerRadius = 10000;
-  t->SparePercentage = 0;
-  t->Depth = 180000;
-  t->DefaultConduitType = ctCables;
-  t->FillSystem = fsKova;
-  t->FillSubsystem = fssNone;
-  t->Classification = clA;
-  t->SealantCartridge = scTiso;
-  t->SealantLayer = slDouble20;
+  SetNewTransitDesign(*t);
   t->MiscPar2 = t->MiscPar3 = t->MiscPar4 = 0;
 }

@@ -150,5 +150,23 @@ extern TDatProjects Projects;
 extern TDatTransits Transits;
 extern TDatConduits Conduits;
 
+// The design values a new transit starts with (sizes, depth, spare and the
+// sealing system), for a transit record and a transit model alike.
+template <typename T>
+void SetNewTransitDesign(T& transit) {
+  transit.TransitsInProject = 1;
+  transit.Width = 100000;
+  transit.Height = 100000;
+  transit.CornerRadius = 10000;
+  transit.SparePercentage = 0;
+  transit.Depth = 180000;
+  transit.DefaultConduitType = ctCables;
+  transit.FillSystem = fsKova;
+  transit.FillSubsystem = fssNone;
+  transit.Classification = clA;
+  transit.SealantCartridge = scTiso;
+  transit.SealantLayer = slDouble20;
+}
+
 // Defaults of a new transit on the transit at that index; ProjectID unchanged.
 void InitTransitRecord(int index);

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/version.h"
+#include "platform/version.h"
 
 // The program's version text, handed to the update check.
 inline constexpr const char* UpdateProgramVersionText = VersionText;
