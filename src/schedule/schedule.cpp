@@ -236,18 +236,7 @@ TTransit NewTransitModel(int32_t templateId) {
     t.TransitsInProject = 1;
   } else {
     TRecTransit r;
-    r.TransitsInProject = 1;
-    r.Width = 100000;
-    r.Height = 100000;
-    r.CornerRadius = 10000;
-    r.SparePercentage = 0;
-    r.Depth = 180000;
-    r.DefaultConduitType = ctCables;
-    r.FillSystem = fsKova;
-    r.FillSubsystem = fssNone;
-    r.Classification = clA;
-    r.SealantCartridge = scTiso;
-    r.SealantLayer = slDouble20;
+    SetNewTransitDesign(r);
     ModelFromRecord(t, r);
   }
   t.Created = t.Modified = NowDateTime();
