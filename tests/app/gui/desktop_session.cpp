@@ -256,7 +256,7 @@ protected:
       ExpectInFront(w, what);
       if (boxes == 0) Desktop.Shot(QString::fromLatin1(what));
       ++boxes;
-      QTest::qWait(400);  // a box takes no key in its first quarter second
+      QTest::qWait(400);  // a user reads the box before answering it
       Desktop.Key(QStringLiteral("Return"));
       (void)QTest::qWaitFor([&] { return Desktop.Active() != w; }, 5000);
     }
