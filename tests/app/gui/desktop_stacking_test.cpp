@@ -219,8 +219,7 @@ TEST_F(DesktopStacking, ClosingTheEditorBringsTheTransitListForward) {
   const qulonglong frame = Start();
   ASSERT_NE(frame, 0u);
   Keys("ctrl+F4");
-  QTest::qWait(300);
-  EXPECT_EQ(Active(), frame);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Active() == frame; }, 5000));
   Screenshot(QStringLiteral("desktop_after_closing_editor"));
 
   // The preferences from the keyboard: a fixed border without minimise or
@@ -244,6 +243,13 @@ TEST_F(DesktopStacking, ClosingTheEditorBringsTheTransitListForward) {
   const QRegularExpression maximum(QStringLiteral("maximum size: (\\d+) by (\\d+)"));
   EXPECT_TRUE(minimum.match(size).hasMatch() && maximum.match(size).hasMatch()) << size.toStdString();
   EXPECT_EQ(minimum.match(size).captured(0).mid(8), maximum.match(size).captured(0).mid(8)) << size.toStdString();
+  // What the window manager offers the user: closing, and no maximising of
+  // the fixed border (openbox offers minimising whatever a window asks).
+  const QString actions = Tool("xprop", QStringList{QStringLiteral("-id"), QString::number(prefs),
+                                                    QStringLiteral("_NET_WM_ALLOWED_ACTIONS")});
+  EXPECT_TRUE(actions.contains(QStringLiteral("_NET_WM_ACTION_CLOSE"))) << actions.toStdString();
+  EXPECT_FALSE(actions.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE"))) << actions.toStdString();
+  EXPECT_FALSE(actions.contains(QStringLiteral("_NET_WM_ACTION_RESIZE"))) << actions.toStdString();
   Screenshot(QStringLiteral("desktop_preferences"));
   Keys("Escape");
   EXPECT_TRUE(QTest::qWaitFor([&] { return Window(QStringLiteral("Preferences")) == 0 && Active() == frame; }, 5000));
