@@ -204,7 +204,7 @@ TEST_F(Processes, SaveKilledMidwayLeavesTheOldFileReadable) {
   // The kill must have landed in the middle of the save: the new contents
   // are still in the temporary, and the file itself is untouched.
   ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the save ended before it was killed";
-  EXPECT_TRUE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_FALSE(TempFilesIn(Dir).empty());
   EXPECT_EQ(ReadFile(path), old);
   ClearTables();
   ASSERT_TRUE(LoadDataFile(path));
