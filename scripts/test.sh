@@ -53,7 +53,7 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 # Every reader and parser has a libFuzzer target; each runs a few seconds
 # from its regression inputs.
 echo "== Fuzzing"
-sh fuzz/run.sh build/fuzz "${TRELLANE_FUZZ_SECONDS:-15}"
+sh fuzz/run.sh build/fuzz "${TRELLANE_FUZZ_SECONDS:-10}"
 total=$(grep -oE 'tests failed out of [0-9]+' "$log" | awk '{s += $5} END {print s + 0}')
 echo "== All tests passed"
 echo "tests: $total passed, 0 failed"
