@@ -10,15 +10,15 @@
 #include <fstream>
 
 #include "store/datafile.h"
-#include "store/messages.h"
+#include "platform/dialogs.h"
 #include "store/large_datafile.h"
 #include "store/transitrecord.h"
 
 namespace {
 
-class TQuietSink : public TMessageSink {
+class TQuietSink : public TCollectingDialogs {
 public:
-  void ShowMessage(const std::string&) override { ++Count; }
+  void ShowMessage(const std::string&, const std::string& = {}) override { ++Count; }
   void ShowError(const std::string&) override { ++Count; }
   int Count = 0;
 };
@@ -28,7 +28,7 @@ struct TFixture {
     char pattern[] = "/tmp/trellane-bench-XXXXXX";
     Dir = mkdtemp(pattern);
     Path = (Dir / "Trellane.tbs").string();
-    SetMessageSink(&Sink);
+    SetUserDialogs(&Sink);
     FillLargeTables();
     SaveDataFile(Path);
   }

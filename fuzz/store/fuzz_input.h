@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "store/messages.h"
+#include "platform/dialogs.h"
 #include "store/streams.h"
 #include "store/tables.h"
 
@@ -27,9 +27,9 @@ inline void ClearTables() {
   Conduits.Clear();
 }
 
-class TSilentSink : public TMessageSink {
+class TSilentSink : public TCollectingDialogs {
 public:
-  void ShowMessage(const std::string&) override {}
+  void ShowMessage(const std::string&, const std::string& = {}) override {}
   void ShowError(const std::string&) override {}
 };
 

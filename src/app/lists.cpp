@@ -4,7 +4,7 @@
 #include <cmath>
 #include <ctime>
 
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 #include "core/errors.h"
 #include "core/transit.h"
 #include "core/units.h"

@@ -1,6 +1,6 @@
-#include "enums.h"
+#include "core/enums.h"
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace {
 

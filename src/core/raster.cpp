@@ -1,4 +1,4 @@
-#include "raster.h"
+#include "core/raster.h"
 
 #include <algorithm>
 #include <cmath>

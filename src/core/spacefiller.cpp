@@ -1,9 +1,9 @@
-#include "spacefiller.h"
+#include "core/spacefiller.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "raster.h"
+#include "core/raster.h"
 
 namespace {
 // Sets the bits x0..x1 (inclusive, already clipped to the row) of one row.

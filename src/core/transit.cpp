@@ -1,11 +1,11 @@
-#include "transit.h"
+#include "core/transit.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
-#include "errors.h"
-#include "units.h"
+#include "core/errors.h"
+#include "core/units.h"
 
 namespace {
 constexpr double mm = 1000.0;

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "enums.h"
-#include "transitfiller.h"
+#include "core/enums.h"
+#include "core/transitfiller.h"
 
 using TDateTime = double;  // days since 30 December 1899
 

@@ -1,11 +1,11 @@
-#include "transitfiller.h"
+#include "core/transitfiller.h"
 
 #include <cmath>
 
-#include "catalogue.h"
-#include "errors.h"
-#include "spacefiller.h"
-#include "transit.h"
+#include "core/catalogue.h"
+#include "core/errors.h"
+#include "core/spacefiller.h"
+#include "core/transit.h"
 
 namespace {
 constexpr double mm = 1000.0;

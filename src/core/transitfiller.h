@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "enums.h"
+#include "core/enums.h"
 
 enum TCoverCode : uint8_t {
   ccNone = 0,

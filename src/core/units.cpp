@@ -1,11 +1,11 @@
-#include "units.h"
+#include "core/units.h"
 
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 
-#include "errors.h"
+#include "core/errors.h"
 
 TLengthUnit CurrentLengthUnit = luMillimetre;
 

@@ -1,4 +1,4 @@
-#include "advice.h"
+#include "editor/advice.h"
 
 #include "core/units.h"
 

@@ -146,15 +146,15 @@ bool ParseConduitListText(const std::string& text, std::vector<TImportedGroup>& 
 }
 
 void TPresenterTransitDetail::ExportConduitList() {
-  FServices.Clipboard->SetText(ConduitListToText(FModel.ConduitGroups));
+  FServices.Dialogs->SetClipboardText(ConduitListToText(FModel.ConduitGroups));
 }
 
 bool TPresenterTransitDetail::ImportConduitList() {
-  if (!FServices.Clipboard->HasText()) return false;
+  if (!FServices.Dialogs->HasClipboardText()) return false;
   // Every line is read before the list is touched, so a refused line
   // changes nothing.
   std::vector<TImportedGroup> groups;
-  if (!ParseConduitListText(FServices.Clipboard->GetText(), groups)) return false;
+  if (!ParseConduitListText(FServices.Dialogs->ClipboardText(), groups)) return false;
   MergeImportedGroups(groups);
   while (FModel.ConduitGroupCount() > 0) FModel.DeleteConduitGroup(0);
   for (const TImportedGroup& imported : groups) {
@@ -169,6 +169,6 @@ bool TPresenterTransitDetail::ImportConduitList() {
 
 void TPresenterTransitDetail::ImportConduitListOrComplain() {
   if (!ImportConduitList())
-    FServices.MessageBoxes->ShowMessage("Can't import from clipboard, data is not in the right format",
+    FServices.Dialogs->ShowMessage("Can't import from clipboard, data is not in the right format",
                                         "Import from clipboard");
 }

@@ -1,8 +1,8 @@
-#include "presenter.h"
+#include "editor/presenter.h"
 
 #include <cmath>
 
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 #include "core/errors.h"
 #include "core/text.h"
 #include "core/units.h"
@@ -385,7 +385,7 @@ void TPresenterTransitDetail::EditConduitAndRefresh(int index) {
 
 void TPresenterTransitDetail::AddConduits() {
   if (FModel.FillSystem == fsKovaMoxel && FModel.ConduitGroupCount() > 0) {
-    FServices.MessageBoxes->ShowMessage(MultiPipeRefusalText, "Info");
+    FServices.Dialogs->ShowMessage(MultiPipeRefusalText, "Info");
     return;
   }
   for (;;) {
@@ -451,7 +451,7 @@ void TPresenterTransitDetail::ShowMaterialReport() { FServices.ReportDialog->Sho
 bool TPresenterTransitDetail::AskName(bool force) {
   if (!force && !TrimBlanks(FModel.Name).empty()) return true;
   std::string answer;
-  if (!FServices.InputBox->InputQuery("Save transit as ...", "Please enter a new name for this transit.", answer))
+  if (!FServices.Dialogs->InputQuery("Save transit as ...", "Please enter a new name for this transit.", answer))
     return false;
   answer = TrimBlanks(answer);
   if (answer.empty()) return false;
@@ -479,7 +479,7 @@ bool TPresenterTransitDetail::SaveWithNameCheck(bool restartHistory) {
   if (!AskName(false)) return false;
   const int32_t id = FView.ViewID();
   if (!FIsNewTransit && TrimBlanks(editorstore::TransitName(id)) != TrimBlanks(FModel.Name)) {
-    if (FServices.MessageBoxes->AskYesNo("Transitname has been changed. Do you want to save as new transit?",
+    if (FServices.Dialogs->AskYesNo("Transitname has been changed. Do you want to save as new transit?",
                                          "Transitname has been changed") == mrYes)
       editorstore::CopyTransit(id);
   }
@@ -504,7 +504,7 @@ bool TPresenterTransitDetail::AskSaveOnClose() {
     FView.ForceCloseForm();
     return true;
   }
-  switch (FServices.MessageBoxes->AskYesNoCancel("Do you want to save current changes?", "Transit has been changed")) {
+  switch (FServices.Dialogs->AskYesNoCancel("Do you want to save current changes?", "Transit has been changed")) {
     case mrYes:
       if (!SaveOnClose()) return false;
       FView.ForceCloseForm();
@@ -556,7 +556,7 @@ void TPresenterTransitDetail::ResizeToFit() {
   const double minDepth = CertificationMinDepth(FModel.FillSystem, FModel.DefaultConduitType, FModel.Classification,
                                                 FModel.MaxConduitDiameter());
   if (FModel.Depth != minDepth &&
-      FServices.MessageBoxes->AskYesNo("Do you also want to change the transit-depth?", "Resize transit") == mrYes)
+      FServices.Dialogs->AskYesNo("Do you also want to change the transit-depth?", "Resize transit") == mrYes)
     FModel.Depth = minDepth;
 
   FView.SetBusy(true);
@@ -570,7 +570,7 @@ void TPresenterTransitDetail::ResizeToFit() {
   if (ResizeSearch(FModel, deadline)) {
     Refresh(true, false, true);
   } else {
-    FServices.MessageBoxes->ShowMessage("Unable to find appropiate size, please enter size manually",
+    FServices.Dialogs->ShowMessage("Unable to find appropiate size, please enter size manually",
                                         "Resize transit");
     StepHistory(0);
   }

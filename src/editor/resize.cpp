@@ -1,4 +1,4 @@
-#include "resize.h"
+#include "editor/resize.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,41 +3,15 @@
 #include <string>
 
 #include "core/enums.h"
+#include "platform/dialogs.h"
 #include "editor/transitview.h"
 
 class TTransit;
 class TPresenterTransitDetail;
 
-// The desktop services and dialogs the transit editor uses, each behind a
-// small interface so that the window supplies them and tests stand in.
-
-enum TModalResult : uint8_t { mrCancel = 0, mrOk = 1, mrYes = 2, mrNo = 3 };
-
-class TMessageBoxes {
-public:
-  virtual ~TMessageBoxes() = default;
-  // A plain message box with an OK button.
-  virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
-  // Yes/No: mrYes or mrNo.
-  virtual TModalResult AskYesNo(const std::string& text, const std::string& caption) = 0;
-  // Yes/No/Cancel: mrYes, mrNo or mrCancel.
-  virtual TModalResult AskYesNoCancel(const std::string& text, const std::string& caption) = 0;
-};
-
-class TInputBox {
-public:
-  virtual ~TInputBox() = default;
-  // False when the box was cancelled; otherwise value holds the answer.
-  virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
-};
-
-class TClipboard {
-public:
-  virtual ~TClipboard() = default;
-  virtual bool HasText() = 0;
-  virtual std::string GetText() = 0;
-  virtual void SetText(const std::string& text) = 0;
-};
+// The dialogs of its own that the transit editor uses, each behind a small
+// interface so that the window supplies them and tests stand in; the common
+// boxes come through the program's one dialog interface.
 
 // The modal dialog in which one conduit group's amount and outer diameter are
 // edited in place. The dialog reads the group's values through the
@@ -75,9 +49,8 @@ public:
 };
 
 struct TEditorServices {
-  TMessageBoxes* MessageBoxes = nullptr;
-  TInputBox* InputBox = nullptr;
-  TClipboard* Clipboard = nullptr;
+  // Message boxes, the name prompt and the clipboard.
+  TUserDialogs* Dialogs = nullptr;
   TConduitDialog* ConduitDialog = nullptr;
   TTemplateChooser* TemplateChooser = nullptr;
   TReportDialog* ReportDialog = nullptr;

@@ -1,6 +1,6 @@
-#include "storelink.h"
+#include "editor/storelink.h"
 
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 #include "core/errors.h"
 #include "store/changes.h"
 #include "store/datafile.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 #include "core/enums.h"
 #include "core/transit.h"
 #include "core/draw/bitmap.h"

@@ -9,10 +9,8 @@
 #include "store/tables.h"
 #include "store/transitrecord.h"
 
-#if TRELLANE_HAVE_DRAW
 #include "core/draw/rtfimage.h"
 #include "core/draw/transitdrawer.h"
-#endif
 
 namespace {
 
@@ -39,7 +37,6 @@ void WriteComments(std::string& s, const std::string& comments) {
 void WritePicture(std::string& s, const TTransit& transit, int imageWidth, int imageHeight) {
   WriteText(s, "\\par \\fs16");
   WriteLine(s, "\\par ");
-#if TRELLANE_HAVE_DRAW
   TTransitDrawer drawer(transit);
   drawer.SetSize(imageWidth, imageHeight);
   const int w = drawer.ImageWidth, h = drawer.ImageHeight;
@@ -57,9 +54,6 @@ void WritePicture(std::string& s, const TTransit& transit, int imageWidth, int i
   canvas.LineTo(0, h - 10);
   canvas.LineTo(0, 0);
   image.WriteTo(s, w, h);
-#else
-  (void)transit, (void)imageWidth, (void)imageHeight;
-#endif
 }
 
 void WriteHeading(std::string& s, const char* heading, bool withPriceColumns) {

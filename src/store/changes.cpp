@@ -1,4 +1,4 @@
-#include "changes.h"
+#include "store/changes.h"
 
 namespace {
 std::function<void()>& Listener() {

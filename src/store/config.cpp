@@ -7,7 +7,7 @@
 #include "core/errors.h"
 #include "core/units.h"
 #include "store/filesave.h"
-#include "store/messages.h"
+#include "platform/dialogs.h"
 #include "store/settings.h"
 #include "store/valuestream.h"
 
@@ -87,7 +87,7 @@ void LoadConfiguration(const std::string& path) {
     ReadConfigurationPayload(z);
     ConfigUnreadable = false;
   } catch (const std::exception& e) {
-    MessageSink().ShowError(std::string("Error reading configurationfile (default values will be used):\r\r") +
+    UserDialogs().ShowError(std::string("Error reading configurationfile (default values will be used):\r\r") +
                             e.what());
     SetDefaultSettings();
   }
@@ -101,7 +101,7 @@ bool SaveConfiguration(const std::string& path) {
     if (ConfigUnreadable && FileExists(path)) options.KeepAsideAs = aside = UnreadableFileName(path);
     ReplaceFileCompressed(path, WriteConfigurationPayload, options);
   } catch (const std::exception& e) {
-    MessageSink().ShowError(std::string("Error writing configurationfile (current settings will not be saved):\r\r") +
+    UserDialogs().ShowError(std::string("Error writing configurationfile (current settings will not be saved):\r\r") +
                             e.what());
     return false;
   }

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "store/filesave.h"
-#include "store/messages.h"
+#include "platform/dialogs.h"
 
 namespace {
 
@@ -58,8 +58,8 @@ void WriteTable(TStreamWriter& w, const Table& table) {
 }
 
 void ReportReadFailure(const std::exception& e) {
-  MessageSink().ShowMessage(ErrorKindName(e));
-  MessageSink().ShowError(std::string("Error reading datafile:\r\r") + e.what());
+  UserDialogs().ShowMessage(ErrorKindName(e));
+  UserDialogs().ShowError(std::string("Error reading datafile:\r\r") + e.what());
 }
 
 bool SameFile(int fd, const std::string& path) {
@@ -129,7 +129,7 @@ bool LoadDataFile(const std::string& path) {
         const int e = errno;
         ::close(fd);
         if (e == EWOULDBLOCK) {
-          MessageSink().ShowError("Can't open datafile, Trellane is already running?");
+          UserDialogs().ShowError("Can't open datafile, Trellane is already running?");
           return false;
         }
         throw TOpenError("Cannot open file \"" + path + "\". " + std::strerror(e));
@@ -154,7 +154,7 @@ bool LoadDataFile(const std::string& path) {
         CloseDataFile();
         DataFileLock = written;
       } catch (const std::exception& e) {
-        MessageSink().ShowError(std::string("Error writing datafile (current changes will not be saved):\r\r") +
+        UserDialogs().ShowError(std::string("Error writing datafile (current changes will not be saved):\r\r") +
                                 e.what());
       }
       return true;
@@ -180,7 +180,7 @@ bool SaveDataFile(const std::string& path) {
     CloseDataFile();
     DataFileLock = fd;
   } catch (const std::exception& e) {
-    MessageSink().ShowError(std::string("Error writing datafile (current changes will not be saved):\r\r") + e.what());
+    UserDialogs().ShowError(std::string("Error writing datafile (current changes will not be saved):\r\r") + e.what());
     return false;
   }
   if (DataFileUnreadable) {

@@ -1,6 +1,6 @@
 #include "store/filesave.h"
 
-#include "store/messages.h"
+#include "platform/dialogs.h"
 
 #include "core/atomicfile.h"
 
@@ -107,6 +107,6 @@ int ReplaceFileCompressed(const std::string& path, const std::function<void(TStr
 
 void ReportKeptAside(const std::string& kind, const std::string& aside) {
   if (aside.empty()) return;
-  MessageSink().ShowNotice("The " + kind + " could not be read when the program started. It has been kept as\r" +
+  UserDialogs().ShowNotice("The " + kind + " could not be read when the program started. It has been kept as\r" +
                             aside + "\rand a new " + kind + " has been written.");
 }

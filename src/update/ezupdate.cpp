@@ -348,7 +348,11 @@ void TEZUpdate::CheckDone(TTransfer& t) {
       Fail(ekDescription, "The update description refers to an address that is not an https address.");
       return;
     }
-    if (AskOpenAddress && AskOpenAddress(Values.RedirectToURL) && OpenURL) OpenURL(Values.RedirectToURL);
+    TUserDialogs& dialogs = Dialogs ? *Dialogs : UserDialogs();
+    if (dialogs.AskYesNo("The update server refers to this page:\r" + Values.RedirectToURL +
+                             "\r\rOpen it in the web browser?",
+                         "Trellane") == mrYes)
+      dialogs.OpenWithDesktop(Values.RedirectToURL);
     if (OnRedirectToURL) OnRedirectToURL();
     return;
   }
@@ -376,7 +380,7 @@ void TEZUpdate::CheckDone(TTransfer& t) {
     Fail(ekDescription, "The update description lists no files.");
     return;
   }
-  if (!AskYesNo || !AskYesNo(Values.FormCaption, Values.Message)) return;
+  if ((Dialogs ? *Dialogs : UserDialogs()).AskYesNo(Values.Message, Values.FormCaption) != mrYes) return;
   if (AbortedFlag) return;
   Queue.assign(Values.Files.begin(), Values.Files.end());
 
@@ -463,7 +467,7 @@ void TEZUpdate::StartExecuteFile() {
     return;
   }
   if (Values.ApplicationTerminate && CloseApplication && !CloseApplication()) return;
-  const bool started = StartProgram ? StartProgram(path) : StartDetachedProgram(path);
+  const bool started = (Dialogs ? *Dialogs : UserDialogs()).StartProgram(path);
   if (!started) {
     Fail(ekDownload, "The file " + Values.ExecuteFile + " cannot be started.");
     return;

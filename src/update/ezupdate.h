@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/dialogs.h"
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -85,14 +86,10 @@ public:
   std::function<void(const std::string& version, const std::string& message, const std::string& webPage)>
       OnNewVersionElsewhere;
 
-  // The desktop, supplied by the owner.
-  // The update question (Yes: true), with the description's caption and message.
-  std::function<bool(const std::string& caption, const std::string& message)> AskYesNo;
-  // Asked before a redirect address is opened.
-  std::function<bool(const std::string& url)> AskOpenAddress;
-  std::function<bool(const std::string& url)> OpenURL;
-  // Starts a downloaded program; false when it could not start.
-  std::function<bool(const std::string& path)> StartProgram;
+  // The desktop: the update question (the description's message under its
+  // caption), the question before a redirect address is opened, the opener
+  // and the start of the downloaded program. Null: the program's dialogs.
+  TUserDialogs* Dialogs = nullptr;
   // The normal close of the program before the installer starts (editors
   // asked, everything saved); false when the user keeps it open.
   std::function<bool()> CloseApplication;

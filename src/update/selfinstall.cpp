@@ -1,6 +1,6 @@
 #include "update/selfinstall.h"
 
-#include "app/paths.h"
+#include "platform/paths.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -34,17 +34,6 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-bool StartDetachedProgram(const std::string& path) {
-  posix_spawnattr_t attributes;
-  if (posix_spawnattr_init(&attributes) != 0) return false;
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-  std::string program = path;
-  char* argv[] = {program.data(), nullptr};
-  pid_t pid = 0;
-  const int result = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
-  posix_spawnattr_destroy(&attributes);
-  return result == 0;
-}
 
 namespace {
 
@@ -206,7 +195,7 @@ bool ReplaceProgramFile(const std::string& source, const std::string& target, st
 }
 
 TInstallOutcome InstallNewVersion(const std::string& installerPath, const std::string& targetPath,
-                                  TInstallerDialog& dialog, const TInstallOptions& options) {
+                                  TUserDialogs& dialog, const TInstallOptions& options) {
   for (;;) {
     for (int attempt = 0; attempt < options.Attempts; ++attempt) {
       std::this_thread::sleep_for(std::chrono::milliseconds(options.PauseMs));
@@ -222,7 +211,7 @@ TInstallOutcome InstallNewVersion(const std::string& installerPath, const std::s
   return TInstallOutcome::Cancelled;
 }
 
-bool RunAsInstallerIfNeeded(const std::string& executablePath, TInstallerDialog& dialog, int& exitCode) {
+bool RunAsInstallerIfNeeded(const std::string& executablePath, TUserDialogs& dialog, int& exitCode) {
   exitCode = 0;
   const std::string lower = LowerText(executablePath);
   const std::string installerTail = std::string("/") + InstallerFileName;

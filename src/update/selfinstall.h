@@ -2,6 +2,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/dialogs.h"
+
 // The program installs its own new version: the update service downloads it
 // as "_NewVersion/update" beside the program and starts it; started under
 // that name it copies itself over "trellane", starts that and ends.
@@ -15,18 +17,11 @@ inline constexpr const char* InstallAccessDeniedText =
     "Access denied: can't install new version. Please close all instances of Trellane\r"
     "and click 'Retry', or click 'Cancel' to keep old version.";
 
-// The Retry/Cancel error box of a copy that keeps failing.
-class TInstallerDialog {
-public:
-  virtual ~TInstallerDialog() = default;
-  // True for Retry.
-  virtual bool AskRetry(const std::string& text) = 0;
-};
 
 // The first step of every start. True when this process is the installer
 // (or a stray program named "update") and must end now with exitCode; false
 // for an ordinary start.
-bool RunAsInstallerIfNeeded(const std::string& executablePath, TInstallerDialog& dialog, int& exitCode);
+bool RunAsInstallerIfNeeded(const std::string& executablePath, TUserDialogs& dialog, int& exitCode);
 
 // Removes the download folder beside the program: an empty one is deleted,
 // one with files goes to the desktop trash (deleted when no trash takes it).
@@ -38,14 +33,12 @@ std::string RunningExecutablePath();
 // The folder of a path, with a trailing "/"; empty without one.
 std::string FolderOf(const std::string& path);
 
-// Starts a program in a session of its own, not waited for. False when it
-// could not start.
-bool StartDetachedProgram(const std::string& path);
-
 struct TInstallOptions {
   int Attempts = 6;   // per series
   int PauseMs = 500;  // before each attempt
-  std::function<bool(const std::string& path)> Start = StartDetachedProgram;
+  std::function<bool(const std::string& path)> Start = [](const std::string& path) {
+    return StartDetachedProgram(path);
+  };
 };
 
 enum class TInstallOutcome { Installed, Cancelled };
@@ -54,7 +47,7 @@ enum class TInstallOutcome { Installed, Cancelled };
 // the dialog offers Retry or Cancel. The installed program is started after
 // a successful copy; on Cancel the old program, left whole, is started.
 TInstallOutcome InstallNewVersion(const std::string& installerPath, const std::string& targetPath,
-                                  TInstallerDialog& dialog, const TInstallOptions& options = {});
+                                  TUserDialogs& dialog, const TInstallOptions& options = {});
 
 // One attempt: fails while a running copy holds the data file beside target.
 // Writes the new program beside the old one (mode 0755 less the umask),

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "app/lists.h"
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 #include "core/errors.h"
 #include "core/units.h"
 #include "store/changes.h"

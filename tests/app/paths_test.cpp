@@ -6,7 +6,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "app/placement.h"
 #include "store/settings.h"
 

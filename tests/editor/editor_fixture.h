@@ -40,14 +40,14 @@ inline std::string Arg(const TStringList& list) {
 }
 
 class TFakeTransitView : public TfrmAbstractTransitDetail,
-                         public TMessageBoxes, public TInputBox, public TClipboard, public TConduitDialog,
+                         public TCollectingDialogs, public TConduitDialog,
                          public TTemplateChooser, public TReportDialog, public TWindowFrame {
   using S = const std::string&;
 
 public:
   void Init(int32_t id) override {
     TfrmMDIchild::ViewID = id;
-    const TEditorServices services{this, this, this, this, this, this, this};
+    const TEditorServices services{this, this, this, this, this};
     Presenter = std::make_unique<TPresenterTransitDetail>(*this, services);
   }
   void Notify(uint8_t code, int32_t id) override {
@@ -97,7 +97,7 @@ public:
   int32_t TemplateChoice = -1;
 
   // The dialogs and desktop services.
-  void ShowMessage(S text, S caption) override { Rec("ShowMessage", text, caption); }
+  void ShowMessage(S text, S caption = {}) override { Rec("ShowMessage", text, caption); }
   TModalResult AskYesNo(S text, S caption) override { return Ask("AskYesNo", text, caption); }
   TModalResult AskYesNoCancel(S text, S caption) override { return Ask("AskYesNoCancel", text, caption); }
   bool InputQuery(S caption, S prompt, std::string& value) override {
@@ -105,9 +105,9 @@ public:
     value = NameAnswer.value_or(value);
     return NameAnswer.has_value();
   }
-  bool HasText() override { return Clip.has_value(); }
-  std::string GetText() override { return Clip.value_or(""); }
-  void SetText(S text) override { Clip = text; }
+  bool HasClipboardText() override { return Clip.has_value(); }
+  std::string ClipboardText() override { return Clip.value_or(""); }
+  void SetClipboardText(S text) override { Clip = text; }
   // Each value typed is written through at once with a quick redraw, which may move the group
   // within the list, then the committing redraw; Cancel puts back the values from the opening.
   TModalResult Execute(TPresenterTransitDetail& p, S caption, TPoint at) override {

@@ -2,7 +2,7 @@
 
 #include <QMdiSubWindow>
 
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 
 TTestFrame::TTestFrame() {
   Area = new QMdiArea(this);

@@ -2,7 +2,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 
-#include "host.h"
+#include "platform/gui/host.h"
 
 // A plain multiple-document frame standing in for the main window in window
 // tests: children go into a QMdiArea, the Show... methods find an open

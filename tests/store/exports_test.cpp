@@ -1,4 +1,4 @@
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 #include "store/exports.h"
 #include "store/helpers.h"
 #include "store/transitrecord.h"

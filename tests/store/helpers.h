@@ -14,7 +14,7 @@
 
 #include "core/errors.h"
 #include "store/datafile.h"
-#include "store/messages.h"
+#include "platform/dialogs.h"
 #include "store/settings.h"
 #include "store/streams.h"
 #include "store/tables.h"
@@ -93,9 +93,9 @@ inline void ClearTables() {
 
 // Starts and ends with empty tables, default settings and no data file held; files go to a scratch
 // folder, and what the user is shown goes to Shown, in order ("msg:" for messages, "err:" for errors).
-class TStoreTest : public ::testing::Test, public TMessageSink {
+class TStoreTest : public ::testing::Test, public TCollectingDialogs {
 protected:
-  TStoreTest() : Previous(SetMessageSink(this)) {
+  TStoreTest() : Previous(SetUserDialogs(this)) {
     char pattern[] = "/tmp/trellane-store-XXXXXX";
     Dir = mkdtemp(pattern);
     ClearTables();
@@ -105,14 +105,15 @@ protected:
     CloseDataFile();
     ClearTables();
     SetDefaultSettings();
-    SetMessageSink(Previous);
+    SetUserDialogs(Previous);
     std::error_code ec;
     std::filesystem::remove_all(Dir, ec);
   }
-  void ShowMessage(const std::string& text) override { Shown.push_back("msg:" + text); }
+  void ShowMessage(const std::string& text, const std::string& = {}) override { Shown.push_back("msg:" + text); }
   void ShowError(const std::string& text) override { Shown.push_back("err:" + text); }
+  void ShowNotice(const std::string& text) override { ShowMessage(text); }
   std::string Path(const std::string& name) const { return (Dir / name).string(); }
-  TMessageSink* Previous;
+  TUserDialogs* Previous;
   std::filesystem::path Dir;
   std::vector<std::string> Shown;
 };

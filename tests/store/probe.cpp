@@ -16,11 +16,12 @@
 #include <string>
 
 #include "store/datafile.h"
-#include "store/messages.h"
+#include "platform/dialogs.h"
 
-struct TPrintSink : TMessageSink {
-  void ShowMessage(const std::string& text) override { std::cout << "message: " << text << std::endl; }
+struct TPrintSink : TCollectingDialogs {
+  void ShowMessage(const std::string& text, const std::string& = {}) override { std::cout << "message: " << text << std::endl; }
   void ShowError(const std::string& text) override { std::cout << "error: " << text << std::endl; }
+  void ShowNotice(const std::string& text) override { ShowMessage(text); }
 };
 
 int main(int argc, char** argv) {
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   TPrintSink sink;
-  SetMessageSink(&sink);
+  SetUserDialogs(&sink);
   const std::string command = argv[1], path = argv[2];
   std::string line;
   if (command == "race") std::getline(std::cin, line);

@@ -29,6 +29,27 @@ protected:
   TUpdateErrorKind ErrorKind = ekConnect;
   std::string ErrorReason;
   std::vector<int> Percentages;
+  // The boxes, the opener and program starts of the update service.
+  struct TDialogs : TCollectingDialogs {
+    UpdateCheck& Test;
+    explicit TDialogs(UpdateCheck& test) : Test(test) {}
+    TModalResult AskYesNo(const std::string& text, const std::string& caption) override {
+      const std::string lead = "The update server refers to this page:\r";
+      if (caption == "Trellane" && text.rfind(lead, 0) == 0)
+        Test.Log.push_back("ask " + text.substr(lead.size(), text.find('\r', lead.size()) - lead.size()));
+      else
+        Test.Question = caption + "|" + text;
+      return Test.Answer ? mrYes : mrNo;
+    }
+    bool OpenWithDesktop(const std::string& url) override {
+      Test.Log.push_back("open " + url);
+      return true;
+    }
+    bool StartProgram(const std::string& path, const std::vector<std::string>& = {}) override {
+      Test.Started.push_back(path);
+      return true;
+    }
+  } Dialogs{*this};
 
   void SetUp() override {
     std::filesystem::create_directory(Web);
@@ -56,22 +77,7 @@ protected:
     u.OnNewVersionElsewhere = [this](const std::string& v, const std::string&, const std::string& page) {
       Log.push_back("elsewhere " + v + " " + page);
     };
-    u.AskYesNo = [this](const std::string& caption, const std::string& message) {
-      Question = caption + "|" + message;
-      return Answer;
-    };
-    u.AskOpenAddress = [this](const std::string& url) {
-      Log.push_back("ask " + url);
-      return Answer;
-    };
-    u.OpenURL = [this](const std::string& url) {
-      Log.push_back("open " + url);
-      return true;
-    };
-    u.StartProgram = [this](const std::string& path) {
-      Started.push_back(path);
-      return true;
-    };
+    u.Dialogs = &Dialogs;
     u.CloseApplication = [this] {
       Log.push_back("close");
       return true;

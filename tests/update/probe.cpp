@@ -6,7 +6,7 @@
 #include "update/selfinstall.h"
 
 namespace {
-class TCancelDialog : public TInstallerDialog {
+class TCancelDialog : public TCollectingDialogs {
 public:
   bool AskRetry(const std::string&) override { return false; }
 };

@@ -20,7 +20,7 @@ using namespace updatetest;
 
 namespace {
 
-class TScriptedDialog : public TInstallerDialog {
+class TScriptedDialog : public TCollectingDialogs {
 public:
   std::vector<bool> Answers;
   std::vector<std::string> Texts;

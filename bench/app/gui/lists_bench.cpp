@@ -7,9 +7,9 @@
 #include <QHeaderView>
 #include <QTreeView>
 
-#include "projectwindows.h"
+#include "app/gui/projectwindows.h"
 #include "store/tables.h"
-#include "transitwindows.h"
+#include "app/gui/transitwindows.h"
 
 namespace {
 

@@ -8,22 +8,22 @@
 #include <filesystem>
 #include <stdlib.h>
 
-#include "app/paths.h"
-#include "mainwindow.h"
-#include "splash.h"
-#include "startup.h"
+#include "platform/paths.h"
+#include "app/gui/mainwindow.h"
+#include "app/gui/splash.h"
+#include "app/gui/startup.h"
 #include "store/config.h"
 #include "store/datafile.h"
-#include "store/messages.h"
+#include "platform/dialogs.h"
 #include "store/tables.h"
 #include "store/large_datafile.h"
 #include "store/transitrecord.h"
 
 namespace {
 
-class TQuietSink : public TMessageSink {
+class TQuietSink : public TCollectingDialogs {
 public:
-  void ShowMessage(const std::string&) override {}
+  void ShowMessage(const std::string&, const std::string& = {}) override {}
   void ShowError(const std::string&) override {}
 };
 
@@ -35,7 +35,7 @@ struct TFixture {
     Places.DataFile = (Dir / "Trellane.tbs").string();
     Places.ConfigFile = (Dir / "Trellane.ini").string();
     SetProgramFiles(Places);
-    SetMessageSink(&Sink);
+    SetUserDialogs(&Sink);
     FillLargeTables();
     SaveDataFile(Places.DataFile);
     SaveConfiguration(Places.ConfigFile);
@@ -99,6 +99,6 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  SetMessageSink(nullptr);
+  SetUserDialogs(nullptr);
   return 0;
 }

@@ -1,4 +1,4 @@
-#include "columnchooser.h"
+#include "app/gui/columnchooser.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -9,7 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "qtext.h"
+#include "platform/gui/qtext.h"
 
 TfrmColumnChooser::TfrmColumnChooser(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("TfrmColumnChooser"));

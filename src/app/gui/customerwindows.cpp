@@ -1,4 +1,4 @@
-#include "customerwindows.h"
+#include "app/gui/customerwindows.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -8,10 +8,10 @@
 #include <QVBoxLayout>
 
 #include "core/errors.h"
-#include "qtext.h"
-#include "qtservices.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
 #include "store/changes.h"
-#include "textguard.h"
+#include "platform/gui/textguard.h"
 
 TfrmCustomerList::TfrmCustomerList() : TListWindow(lkCustomers, QStringLiteral("TfrmCustomerList")) {
   setWindowTitle(QStringLiteral("Customers"));

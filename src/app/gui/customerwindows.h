@@ -1,7 +1,7 @@
 #pragma once
 #include <QDialog>
 
-#include "listwindow.h"
+#include "app/gui/listwindow.h"
 
 class QLineEdit;
 

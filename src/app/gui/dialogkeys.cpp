@@ -1,4 +1,4 @@
-#include "dialogkeys.h"
+#include "app/gui/dialogkeys.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "listwindow.h"
+#include "app/gui/listwindow.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -22,9 +22,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "columnchooser.h"
-#include "qtext.h"
-#include "qtservices.h"
+#include "app/gui/columnchooser.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
 #include "store/config.h"
 
 // ---------------------------------------------------------------- model
@@ -271,10 +271,10 @@ void TListWindow::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-void TListWindow::Message(const std::string& text) { TQtMessageBoxes(this).ShowMessage(text, {}); }
+void TListWindow::Message(const std::string& text) { TQtDialogs(this).ShowMessage(text, {}); }
 
 bool TListWindow::Confirm(const std::string& text) {
-  return TQtMessageBoxes(this).AskYesNo(text, S(QApplication::applicationDisplayName())) == mrYes;
+  return TQtDialogs(this).AskYesNo(text, S(QApplication::applicationDisplayName())) == mrYes;
 }
 
 // ---------------------------------------------------------------- helpers

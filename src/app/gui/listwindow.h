@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/lists.h"
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 
 class QBoxLayout;
 class QDialog;

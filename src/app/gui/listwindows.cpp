@@ -1,9 +1,9 @@
-#include "listwindows.h"
+#include "app/gui/listwindows.h"
 
-#include "customerwindows.h"
-#include "host.h"
-#include "projectwindows.h"
-#include "transitwindows.h"
+#include "app/gui/customerwindows.h"
+#include "platform/gui/host.h"
+#include "app/gui/projectwindows.h"
+#include "app/gui/transitwindows.h"
 
 void RegisterListWindows() {
   RegisterChildWindow("TfrmProjectList", [] { return new TfrmProjectList; });

@@ -1,4 +1,4 @@
-#include "longhints.h"
+#include "app/gui/longhints.h"
 
 #include <QHelpEvent>
 #include <QToolTip>

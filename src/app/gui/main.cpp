@@ -3,21 +3,21 @@
 #include <QSessionManager>
 #include <QStyleHints>
 
-#include "app/paths.h"
-#include "longhints.h"
-#include "mainwindow.h"
-#include "messagesink.h"
-#include "programimages.h"
-#include "programwindows.h"
-#include "qtext.h"
-#include "qtservices.h"
-#include "quitsignals.h"
-#include "splash.h"
-#include "startup.h"
+#include "platform/paths.h"
+#include "app/gui/longhints.h"
+#include "app/gui/mainwindow.h"
+#include "app/gui/messagesink.h"
+#include "app/gui/programimages.h"
+#include "app/gui/programwindows.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
+#include "app/gui/quitsignals.h"
+#include "app/gui/splash.h"
+#include "app/gui/startup.h"
 #include "editor/recovery.h"
 #include "store/datafile.h"
 #ifdef TRELLANE_HAS_UPDATE
-#include "installerdialog.h"
+#include "update/gui/installerdialog.h"
 #include "update/selfinstall.h"
 #endif
 
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   });
 
   TQtMessageSink messages;
-  SetMessageSink(&messages);
+  SetUserDialogs(&messages);
 
   const TFilePlaces places = FindFilePlaces(RunningProgramFolder());
   std::string error;
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   PrepareProcessState();
   if (!LoadProgramData(places)) {  // another copy runs: end, writing nothing
     ShowSplash(false);
-    SetMessageSink(nullptr);
+    SetUserDialogs(nullptr);
     return 1;
   }
 
@@ -85,6 +85,6 @@ int main(int argc, char** argv) {
     status = app.exec();
   }
   CloseDataFile();
-  SetMessageSink(nullptr);
+  SetUserDialogs(nullptr);
   return status;
 }

@@ -1,4 +1,4 @@
-#include "mainwindow.h"
+#include "app/gui/mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,22 +28,22 @@
 #include <vector>
 
 #include "app/lists.h"
-#include "app/mdichild.h"
-#include "app/paths.h"
+#include "platform/mdichild.h"
+#include "platform/paths.h"
 #include "core/units.h"
 #include "editor/recovery.h"
-#include "messagesink.h"
-#include "preferences.h"
-#include "programimages.h"
-#include "qtext.h"
-#include "qtservices.h"
-#include "splash.h"
+#include "app/gui/messagesink.h"
+#include "app/gui/preferences.h"
+#include "app/gui/programimages.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
+#include "app/gui/splash.h"
 #include "store/changes.h"
 #include "store/config.h"
 #include "store/datafile.h"
 #include "store/settings.h"
 #include "store/tables.h"
-#include "username.h"
+#include "app/gui/username.h"
 
 namespace {
 
@@ -410,18 +410,18 @@ bool TfrmMain::SaveEverything() {
 }
 
 void TfrmMain::SaveQuietly() {
-  TStderrMessageSink quiet;
-  TMessageSink* previous = SetMessageSink(&quiet);
+  // Only standard error: no box, no question.
+  TUserDialogs* previous = SetUserDialogs(nullptr);
   Settings.WindowLayout = BuildWindowLayout(false);
   SaveFiles();
-  SetMessageSink(previous);
+  SetUserDialogs(previous);
 }
 
 void TfrmMain::EndWithoutQuestions() {
   Ending = true;
   tmrFinishInitializing->stop();
-  TStderrMessageSink quiet;
-  TMessageSink* previous = SetMessageSink(&quiet);
+  // Only standard error: no box, no question.
+  TUserDialogs* previous = SetUserDialogs(nullptr);
   const std::string layout = BuildWindowLayout(true);
   // New transits that were never saved go, as "No" to the close question
   // would have them go; their work stays in the recovery copies.
@@ -446,7 +446,7 @@ void TfrmMain::EndWithoutQuestions() {
   }
   Settings.WindowLayout = layout;
   SaveFiles();
-  SetMessageSink(previous);
+  SetUserDialogs(previous);
 }
 
 void TfrmMain::SaveSoon() {
@@ -463,10 +463,10 @@ void TfrmMain::SaveNow() {
   if (path.empty()) return;
   // A background save never shows a box: what it has to say goes to the
   // notice bar.
-  TCollectingMessageSink collected;
+  TCollectingDialogs collected;
   bool saved = false;
   {
-    TMessageSinkScope scope(collected);
+    TUserDialogsScope scope(collected);
     Saving = true;
     saved = SaveDataFile(path);
     Saving = false;

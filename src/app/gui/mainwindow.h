@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/placement.h"
-#include "app/version.h"
-#include "dialogkeys.h"
-#include "host.h"
+#include "platform/title.h"
+#include "app/gui/dialogkeys.h"
+#include "platform/gui/host.h"
 
 class QLabel;
 class QMdiArea;

@@ -1,4 +1,4 @@
-#include "messagesink.h"
+#include "app/gui/messagesink.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -10,10 +10,10 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "mainwindow.h"
-#include "qtext.h"
-#include "qtservices.h"
-#include "splash.h"
+#include "app/gui/mainwindow.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
+#include "app/gui/splash.h"
 
 namespace {
 
@@ -103,13 +103,13 @@ void Show(QMessageBox::Icon icon, const std::string& text) {
 
 void GuardAnswerKeys(QDialog* dialog) { new TAnswerKeyGuard(dialog); }
 
-void TQtMessageSink::ShowMessage(const std::string& text) { Show(QMessageBox::NoIcon, text); }
+void TQtMessageSink::ShowMessage(const std::string& text, const std::string&) { Show(QMessageBox::NoIcon, text); }
 void TQtMessageSink::ShowError(const std::string& text) { Show(QMessageBox::Critical, text); }
 void TQtMessageSink::ShowNotice(const std::string& text) {
   ToStderr(text);
   if (TfrmMain* frame = MainFrame(); frame && frame->ShowNotice(text, false)) return;
   Show(QMessageBox::NoIcon, text);
 }
-void TStderrMessageSink::ShowMessage(const std::string& text) { ToStderr(text); }
+void TStderrMessageSink::ShowMessage(const std::string& text, const std::string&) { ToStderr(text); }
 void TStderrMessageSink::ShowError(const std::string& text) { ToStderr(text); }
 void TStderrMessageSink::ShowNotice(const std::string& text) { ToStderr(text); }

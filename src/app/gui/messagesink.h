@@ -1,5 +1,6 @@
 #pragma once
-#include "store/messages.h"
+#include "platform/dialogs.h"
+#include "platform/gui/qtservices.h"
 
 class QDialog;
 
@@ -8,9 +9,9 @@ class QDialog;
 // with the splash hidden meanwhile so it cannot cover the box). Each text also goes
 // to standard error, so a copy started from a terminal or by another program
 // leaves a trace of why it ended.
-class TQtMessageSink : public TMessageSink {
+class TQtMessageSink : public TQtDialogs {
 public:
-  void ShowMessage(const std::string& text) override;
+  void ShowMessage(const std::string& text, const std::string& caption = {}) override;
   void ShowError(const std::string& text) override;
   // In the main window's notice pane, without a box; a box only while there
   // is no main window to show it in.
@@ -19,9 +20,9 @@ public:
 
 // Only standard error: for saving without questions at the session's end
 // or on a termination signal.
-class TStderrMessageSink : public TMessageSink {
+class TStderrMessageSink : public TCollectingDialogs {
 public:
-  void ShowMessage(const std::string& text) override;
+  void ShowMessage(const std::string& text, const std::string& caption = {}) override;
   void ShowError(const std::string& text) override;
   void ShowNotice(const std::string& text) override;
 };

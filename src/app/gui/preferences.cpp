@@ -1,4 +1,4 @@
-#include "preferences.h"
+#include "app/gui/preferences.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -9,13 +9,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/mdichild.h"
-#include "app/paths.h"
+#include "platform/mdichild.h"
+#include "platform/paths.h"
 #include "core/units.h"
-#include "qtext.h"
+#include "platform/gui/qtext.h"
 #include "store/config.h"
 #include "store/settings.h"
-#include "textguard.h"
+#include "platform/gui/textguard.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "programimages.h"
+#include "app/gui/programimages.h"
 
 #include <QtGlobal>
 

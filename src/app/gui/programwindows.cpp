@@ -1,13 +1,13 @@
-#include "programwindows.h"
+#include "app/gui/programwindows.h"
 
 #include "editor/advice.h"
 #include "editor/gui/editorwindows.h"
-#include "listwindows.h"
+#include "app/gui/listwindows.h"
 #include "reports/gui/reportwindows.h"
 #include "reports/spreadsheet.h"
 
 #ifdef TRELLANE_HAS_UPDATE
-#include "updatewindows.h"
+#include "update/gui/updatewindows.h"
 #endif
 
 void RegisterProgramWindows() {

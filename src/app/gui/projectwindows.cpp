@@ -1,4 +1,4 @@
-#include "projectwindows.h"
+#include "app/gui/projectwindows.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,10 +19,10 @@
 
 #include "core/errors.h"
 #include "core/units.h"
-#include "host.h"
-#include "qtext.h"
-#include "qtservices.h"
-#include "textguard.h"
+#include "platform/gui/host.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
+#include "platform/gui/textguard.h"
 
 namespace {
 const QString ProjectFilter = QStringLiteral("Project files (*.hpf)");
@@ -234,7 +234,7 @@ void TfrmProjectDetail::Confirm() {
 }
 
 void TfrmProjectDetail::AskToAddCustomer(const std::string& customer) {
-  if (TQtMessageBoxes(this).AskYesNo("Do you want to add this customer to the list?", "New customer: " + customer) !=
+  if (TQtDialogs(this).AskYesNo("Do you want to add this customer to the list?", "New customer: " + customer) !=
       mrYes)
     return;
   AddCustomer(customer);

@@ -2,8 +2,8 @@
 #include <QDialog>
 #include <QWidget>
 
-#include "app/mdichild.h"
-#include "listwindow.h"
+#include "platform/mdichild.h"
+#include "app/gui/listwindow.h"
 
 class QComboBox;
 class QLabel;

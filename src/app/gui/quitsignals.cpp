@@ -1,4 +1,4 @@
-#include "quitsignals.h"
+#include "app/gui/quitsignals.h"
 
 #include <QSocketNotifier>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "splash.h"
+#include "app/gui/splash.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -8,9 +8,9 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
-#include "app/version.h"
-#include "host.h"
-#include "programimages.h"
+#include "platform/title.h"
+#include "platform/gui/host.h"
+#include "app/gui/programimages.h"
 
 namespace {
 

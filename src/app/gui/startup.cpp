@@ -1,4 +1,4 @@
-#include "startup.h"
+#include "app/gui/startup.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -8,8 +8,8 @@
 
 #include "core/catalogue.h"
 #include "core/units.h"
-#include "mainwindow.h"
-#include "messagesink.h"
+#include "app/gui/mainwindow.h"
+#include "app/gui/messagesink.h"
 #include "store/config.h"
 #include "store/datafile.h"
 #include "store/filesave.h"
@@ -62,7 +62,7 @@ void EndProgramQuietly() {
     frame->EndWithoutQuestions();
   } else if (FilesLoaded) {
     TStderrMessageSink quiet;
-    SetMessageSink(&quiet);
+    SetUserDialogs(&quiet);
     SaveDataFile(ProgramFiles().DataFile);
     SaveConfiguration(ProgramFiles().ConfigFile);
   }

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/paths.h"
+#include "platform/paths.h"
 
 // The steps of the program's start before the main window, in this order.
 

@@ -1,4 +1,4 @@
-#include "transitwindows.h"
+#include "app/gui/transitwindows.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -9,10 +9,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "host.h"
-#include "projectwindows.h"
-#include "qtext.h"
-#include "qtservices.h"
+#include "platform/gui/host.h"
+#include "app/gui/projectwindows.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
 
 namespace {
 const QString TransitFilter = QStringLiteral("Transit files (*.htf)");

@@ -1,4 +1,4 @@
-#include "username.h"
+#include "app/gui/username.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,10 +7,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "messagesink.h"
-#include "qtext.h"
+#include "app/gui/messagesink.h"
+#include "platform/gui/qtext.h"
 #include "store/settings.h"
-#include "textguard.h"
+#include "platform/gui/textguard.h"
 
 TfrmUsername::TfrmUsername(QWidget* parent, bool testBuild) : QDialog(parent) {
   setObjectName(QStringLiteral("frmUsername"));

@@ -1,4 +1,4 @@
-#include "drawingexport.h"
+#include "editor/gui/drawingexport.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -7,8 +7,8 @@
 
 #include "core/draw/export.h"
 #include "core/transit.h"
-#include "qtext.h"
-#include "qtservices.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ void SetDrawingFileChooser(TDrawingFileChooser chooser) { Chooser() = chooser ? 
 void ExportDrawing(QWidget* owner, const TTransit& transit, QSize pictureSize, bool smooth, bool grid) {
   const QString path = Chooser()(owner, SuggestedName(transit));
   if (path.isEmpty()) return;
-  TQtMessageBoxes boxes(owner);
+  TQtDialogs boxes(owner);
   try {
     const std::string file = S(QDir::toNativeSeparators(path));
     ExportTransitDrawing(transit, file, DrawingFormatForPath(file), std::max(pictureSize.width(), 16),

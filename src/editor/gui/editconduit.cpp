@@ -1,4 +1,4 @@
-#include "editconduit.h"
+#include "editor/gui/editconduit.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -12,9 +12,9 @@
 #include <cmath>
 
 #include "core/units.h"
-#include "qtext.h"
-#include "qtservices.h"
-#include "spinfield.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
+#include "editor/gui/spinfield.h"
 
 TClampedSpin::TClampedSpin(QWidget* parent) : QDoubleSpinBox(parent) {
   setRange(0, 1e9);

@@ -1,11 +1,11 @@
-#include "editorservices.h"
+#include "editor/gui/editorservices.h"
 
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "editconduit.h"
-#include "host.h"
+#include "editor/gui/editconduit.h"
+#include "platform/gui/host.h"
 
 namespace {
 // The normal cursor while a box is up over a busy window.
@@ -43,27 +43,27 @@ TKeepEditorInFront::~TKeepEditorInFront() {
     sub->setFocus(Qt::OtherFocusReason);
 }
 
-void TEditorMessageBoxes::ShowMessage(const std::string& text, const std::string& caption) {
+void TEditorDialogs::ShowMessage(const std::string& text, const std::string& caption) {
   TKeepEditorInFront front(Editor);
   TNormalCursor cursor;
-  TQtMessageBoxes::ShowMessage(text, caption);
+  TQtDialogs::ShowMessage(text, caption);
 }
 
-TModalResult TEditorMessageBoxes::AskYesNo(const std::string& text, const std::string& caption) {
+TModalResult TEditorDialogs::AskYesNo(const std::string& text, const std::string& caption) {
   TKeepEditorInFront front(Editor);
   TNormalCursor cursor;
-  return TQtMessageBoxes::AskYesNo(text, caption);
+  return TQtDialogs::AskYesNo(text, caption);
 }
 
-TModalResult TEditorMessageBoxes::AskYesNoCancel(const std::string& text, const std::string& caption) {
+TModalResult TEditorDialogs::AskYesNoCancel(const std::string& text, const std::string& caption) {
   TKeepEditorInFront front(Editor);
   TNormalCursor cursor;
-  return TQtMessageBoxes::AskYesNoCancel(text, caption);
+  return TQtDialogs::AskYesNoCancel(text, caption);
 }
 
-bool TEditorInputBox::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+bool TEditorDialogs::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
   TKeepEditorInFront front(Editor);
-  return TQtInputBox::InputQuery(caption, prompt, value);
+  return TQtDialogs::InputQuery(caption, prompt, value);
 }
 
 TModalResult TEditorConduitDialog::Execute(TPresenterTransitDetail& presenter, const std::string& caption,

@@ -3,29 +3,20 @@
 #include <QWidget>
 
 #include "editor/services.h"
-#include "qtservices.h"
+#include "platform/gui/qtservices.h"
 
 // The desktop's side of the editor's dialogs and services.
 
-// Message boxes of the editor: while the window shows its busy cursor, the
-// box gets the normal one, so it can be answered.
-// After the box the editor is again the active window of the frame, with the
+// The editor's dialogs: while the window shows its busy cursor, a box gets
+// the normal one, so it can be answered. After a box or the name prompt of
+// "Save as" the editor is again the active window of the frame, with the
 // keyboard where it was.
-class TEditorMessageBoxes : public TQtMessageBoxes {
+class TEditorDialogs : public TQtDialogs {
 public:
-  explicit TEditorMessageBoxes(QWidget* owner) : TQtMessageBoxes(owner), Editor(owner) {}
-  void ShowMessage(const std::string& text, const std::string& caption) override;
+  explicit TEditorDialogs(QWidget* owner) : TQtDialogs(owner), Editor(owner) {}
+  void ShowMessage(const std::string& text, const std::string& caption = {}) override;
   TModalResult AskYesNo(const std::string& text, const std::string& caption) override;
   TModalResult AskYesNoCancel(const std::string& text, const std::string& caption) override;
-
-private:
-  QPointer<QWidget> Editor;
-};
-
-// The name prompt of "Save as", keeping the editor in front the same way.
-class TEditorInputBox : public TQtInputBox {
-public:
-  explicit TEditorInputBox(QWidget* owner) : TQtInputBox(owner), Editor(owner) {}
   bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
 
 private:

@@ -1,7 +1,7 @@
-#include "editorwindows.h"
+#include "editor/gui/editorwindows.h"
 
-#include "host.h"
-#include "transitdetail.h"
+#include "platform/gui/host.h"
+#include "editor/gui/transitdetail.h"
 
 void RegisterEditorWindows() {
   RegisterChildWindow("TfrmTransitDetail", [] { return static_cast<QWidget*>(new TfrmTransitDetail); });

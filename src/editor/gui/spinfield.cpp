@@ -1,4 +1,4 @@
-#include "spinfield.h"
+#include "editor/gui/spinfield.h"
 
 #include <QKeyEvent>
 #include <QSignalBlocker>

@@ -1,4 +1,4 @@
-#include "transitdetail.h"
+#include "editor/gui/transitdetail.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,16 +29,16 @@
 #include <QVBoxLayout>
 
 #include "core/errors.h"
-#include "drawingexport.h"
+#include "editor/gui/drawingexport.h"
 #include "core/units.h"
 #include "editor/advice.h"
 #include "editor/storelink.h"
 #include "store/tables.h"
-#include "qtext.h"
-#include "qtservices.h"
-#include "spinfield.h"
-#include "textguard.h"
-#include "transitpicture.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
+#include "editor/gui/spinfield.h"
+#include "platform/gui/textguard.h"
+#include "editor/gui/transitpicture.h"
 
 namespace {
 
@@ -580,8 +580,7 @@ void TfrmTransitDetail::Init(int32_t id) {
   FDepthAlertArmed = true;
   pgcTransitdata->setCurrentIndex(0);
   if (editorstore::TransitExists(id)) FProjectID = editorstore::TransitProjectID(id);
-  const TEditorServices services{&FMessageBoxes,  &FInputBox,    &FClipboard, &FConduitDialog,
-                                 &FTemplateChooser, &FReportDialog, &FWindowFrame};
+  const TEditorServices services{&FDialogs, &FConduitDialog, &FTemplateChooser, &FReportDialog, &FWindowFrame};
   ++FCallDepth;
   try {
     FPresenter = std::make_unique<TPresenterTransitDetail>(*this, services);
@@ -775,7 +774,7 @@ void TfrmTransitDetail::DeleteSelectedConduit() {
   CommitPendingEdits();
   const int row = SelectedConduitgroup();
   if (row < 0) return;
-  if (FMessageBoxes.AskYesNo("Are you sure you want to delete this record?", "Confirm") != mrYes) return;
+  if (FDialogs.AskYesNo("Are you sure you want to delete this record?", "Confirm") != mrYes) return;
   Call([&](TPresenterTransitDetail& p) { p.DeleteConduit(row); });
 }
 
@@ -1039,7 +1038,7 @@ void TfrmTransitDetail::ShowDepthAlert(const std::string& text) {
   // The model is half changed while the box is up: no drawing meanwhile.
   const bool hold = FHoldRedraw;
   FHoldRedraw = true;
-  FMessageBoxes.ShowMessage(text, "");
+  FDialogs.ShowMessage(text, "");
   FHoldRedraw = hold;
 }
 

@@ -5,7 +5,7 @@
 
 #include "editor/presenter.h"
 #include "editor/transitview.h"
-#include "editorservices.h"
+#include "editor/gui/editorservices.h"
 
 class QComboBox;
 class QGroupBox;
@@ -124,9 +124,7 @@ private:
   void Toolbar(void (TPresenterTransitDetail::*action)());
 
   std::unique_ptr<TPresenterTransitDetail> FPresenter;
-  TEditorMessageBoxes FMessageBoxes{this};
-  TEditorInputBox FInputBox{this};
-  TQtClipboard FClipboard;
+  TEditorDialogs FDialogs{this};
   TEditorConduitDialog FConduitDialog{this};
   TEditorTemplateChooser FTemplateChooser;
   TEditorReportDialog FReportDialog;

@@ -1,4 +1,4 @@
-#include "transitpicture.h"
+#include "editor/gui/transitpicture.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -6,9 +6,9 @@
 #include <QFileDialog>
 #include <QUrl>
 
-#include "app/gui/host.h"
-#include "app/gui/qtext.h"
-#include "app/gui/qtservices.h"
+#include "platform/gui/host.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
 #include "reports/gui/rtfviewer.h"
 #include "reports/desktopapp.h"
 #include "reports/spreadsheet.h"
@@ -67,7 +67,7 @@ bool DeliverReport(const std::string& rtf, bool external, QWidget* owner, const 
       problem = e.what();
     }
   }
-  TQtMessageBoxes boxes(DialogOwner(owner));
+  TQtDialogs boxes(DialogOwner(owner));
   if (boxes.AskYesNo(problem + "\r\rShow the report in the internal report viewer instead?", "Material report") != mrYes)
     return false;
   return ShowInViewer(rtf, owner, sheets);
@@ -109,7 +109,7 @@ bool SaveSpreadsheet(const TReportSheets& sheets, QWidget* owner) {
   if (chosen.isEmpty()) return false;
   const QString path = WriteSpreadsheetTold(sheets, chosen, owner);
   if (path.isEmpty()) return false;
-  TQtMessageBoxes boxes(DialogOwner(owner));
+  TQtDialogs boxes(DialogOwner(owner));
   if (boxes.AskYesNo("The spreadsheet has been written to\r" + S(path) + "\r\rOpen it now?", "Material report") == mrYes &&
       !ReportOpener()(path))
     boxes.ShowMessage("No application could open the spreadsheet\r" + S(path), "Material report");

@@ -10,8 +10,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/gui/qtext.h"
-#include "app/gui/qtservices.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
 #include "reports/gui/reportdelivery.h"
 #include "reports/report.h"
 #include "reports/spreadsheet.h"
@@ -79,7 +79,7 @@ void TfrmReportBase::ShowReport() {
     rtf = BuildReport(ImageSize(), &sheets);
   } catch (const std::exception& e) {
     QApplication::restoreOverrideCursor();
-    TQtMessageBoxes(this).ShowMessage(e.what(), S(windowTitle()));
+    TQtDialogs(this).ShowMessage(e.what(), S(windowTitle()));
     return;
   }
   QApplication::restoreOverrideCursor();
@@ -93,7 +93,7 @@ void TfrmReportBase::SaveSpreadsheet() {
     BuildReport(risNone, &sheets);  // the figures only: no pictures
   } catch (const std::exception& e) {
     QApplication::restoreOverrideCursor();
-    TQtMessageBoxes(this).ShowMessage(e.what(), S(windowTitle()));
+    TQtDialogs(this).ShowMessage(e.what(), S(windowTitle()));
     return;
   }
   QApplication::restoreOverrideCursor();

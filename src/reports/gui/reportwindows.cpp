@@ -1,6 +1,6 @@
 #include "reports/gui/reportwindows.h"
 
-#include "app/gui/host.h"
+#include "platform/gui/host.h"
 #include "reports/gui/reportdialogs.h"
 #include "reports/gui/rtfviewer.h"
 

@@ -24,8 +24,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/gui/qtext.h"
-#include "app/gui/qtservices.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
 #include "core/errors.h"
 #include "reports/gui/reportdelivery.h"
 #include "reports/spreadsheet.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 #include "reports/gui/reportdocument.h"
 
 class QAction;

@@ -1,8 +1,8 @@
-#include "installerdialog.h"
+#include "update/gui/installerdialog.h"
 
 #include <QMessageBox>
 
-#include "qtext.h"
+#include "platform/gui/qtext.h"
 
 bool TQtInstallerDialog::AskRetry(const std::string& text) {
   QMessageBox box(QMessageBox::Critical, QStringLiteral("Trellane"), MessageText(text),

@@ -1,8 +1,9 @@
 #pragma once
-#include "update/selfinstall.h"
+#include "platform/gui/qtservices.h"
 
-// The installer's error box with Retry and Cancel.
-class TQtInstallerDialog : public TInstallerDialog {
+// The installer's dialogs: its error box with Retry and Cancel reads its
+// long first line unbroken.
+class TQtInstallerDialog : public TQtDialogs {
 public:
   bool AskRetry(const std::string& text) override;
 };

@@ -1,4 +1,4 @@
-#include "updateform.h"
+#include "update/gui/updateform.h"
 
 #include <unistd.h>
 
@@ -15,7 +15,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "qtext.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
 #include "update/selfinstall.h"
 
 namespace {
@@ -31,7 +32,6 @@ const char* InformationErrorText =
     "There was an error while retrieving information about available new updates.\rPlease try again later or "
     "contact your supplier.";
 
-bool OpenWithBrowser(const std::string& url) { return QDesktopServices::openUrl(QUrl(Q(url), QUrl::StrictMode)); }
 
 }  // namespace
 
@@ -162,25 +162,10 @@ void TfrmUpdate::Connect() {
                     QMessageBox::Yes | QMessageBox::No, owner);
     box.setDefaultButton(QMessageBox::Yes);
     if (box.exec() == QMessageBox::Yes && IsWebAddress(address))
-      Config.OpenURL ? Config.OpenURL(address) : OpenWithBrowser(address);
+      Component().Dialogs->OpenWithDesktop(address);
   };
-  u.AskYesNo = [owner](const std::string& caption, const std::string& message) {
-    QMessageBox box(QMessageBox::Question, Q(caption), MessageText(message), QMessageBox::Yes | QMessageBox::No,
-                    owner);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
-  };
-  u.AskOpenAddress = [owner](const std::string& url) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Trellane"),
-                    MessageText("The update server refers to this page:\r" + url + "\r\rOpen it in the web browser?"),
-                    QMessageBox::Yes | QMessageBox::No, owner);
-    return box.exec() == QMessageBox::Yes;
-  };
-  u.OpenURL = [this](const std::string& url) { return Config.OpenURL ? Config.OpenURL(url) : OpenWithBrowser(url); };
-  u.StartProgram = [this](const std::string& path) {
-    return Config.StartProgram ? Config.StartProgram(path) : StartDetachedProgram(path);
-  };
+  if (!Config.Dialogs) OwnDialogs = std::make_unique<TQtDialogs>(owner);
+  u.Dialogs = Config.Dialogs ? Config.Dialogs : OwnDialogs.get();
   u.CloseApplication = [this] { return Config.CloseApplication ? Config.CloseApplication() : true; };
   u.TerminateApplication = [this] {
     if (Config.TerminateApplication)

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/dialogs.h"
 #include <QDialog>
 #include <functional>
 #include <memory>
@@ -25,8 +26,9 @@ struct TUpdateConfig {
   // false when the user keeps it open.
   std::function<bool()> CloseApplication;
   std::function<void()> TerminateApplication;
-  std::function<bool(const std::string& path)> StartProgram;  // empty: started detached
-  std::function<bool(const std::string& url)> OpenURL;         // empty: the desktop's browser
+  // The questions, the desktop's opener and the start of the downloaded
+  // program; null: the desktop's, owned by the update window's owner.
+  TUserDialogs* Dialogs = nullptr;
 };
 
 // The build's server and key, the running program's folder; a system install
@@ -63,6 +65,7 @@ private:
   void ShowCentred();
 
   TUpdateConfig Config;
+  std::unique_ptr<TUserDialogs> OwnDialogs;
   std::unique_ptr<TEZUpdate> Update;
   QProgressBar* pbProgress = nullptr;
   QPushButton* btnAbort = nullptr;

@@ -1,10 +1,10 @@
-#include "updatewindows.h"
+#include "update/gui/updatewindows.h"
 
 #include <QPointer>
 #include <QWidget>
 
-#include "host.h"
-#include "updateform.h"
+#include "platform/gui/host.h"
+#include "update/gui/updateform.h"
 
 void RegisterUpdateWindows() { RegisterUpdateWindows(UpdateProgramVersionText); }
 

@@ -22,12 +22,12 @@
 #include <memory>
 
 #include "app/lists.h"
-#include "app/mdichild.h"
+#include "platform/mdichild.h"
 #include "core/units.h"
 #include "guitest.h"
-#include "host.h"
-#include "listwindow.h"
-#include "listwindows.h"
+#include "platform/gui/host.h"
+#include "app/gui/listwindow.h"
+#include "app/gui/listwindows.h"
 #include "store/changes.h"
 #include "store/settings.h"
 #include "store/tables.h"

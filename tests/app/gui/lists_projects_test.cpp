@@ -5,11 +5,11 @@
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
-#include "customerwindows.h"
+#include "app/gui/customerwindows.h"
 #include "lists_fixture.h"
-#include "projectwindows.h"
+#include "app/gui/projectwindows.h"
 #include "store/exports.h"
-#include "transitwindows.h"
+#include "app/gui/transitwindows.h"
 
 using namespace liststest;
 using guitest::Child;

@@ -5,9 +5,9 @@
 #include <QTreeWidget>
 
 #include "lists_fixture.h"
-#include "projectwindows.h"
+#include "app/gui/projectwindows.h"
 #include "store/config.h"
-#include "transitwindows.h"
+#include "app/gui/transitwindows.h"
 
 using namespace liststest;
 using guitest::Child;

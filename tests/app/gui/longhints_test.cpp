@@ -5,7 +5,7 @@
 #include <QToolTip>
 
 #include "guitest.h"
-#include "longhints.h"
+#include "app/gui/longhints.h"
 
 // A widget's hint is shown by the filter (for an hour); a widget without
 // one is left to Qt.

@@ -11,14 +11,14 @@
 
 #include "core/units.h"
 #include "guitest.h"
-#include "mainwindow.h"
+#include "app/gui/mainwindow.h"
 #include "mainwindow_fixture.h"
-#include "preferences.h"
-#include "splash.h"
+#include "app/gui/preferences.h"
+#include "app/gui/splash.h"
 #include "store/config.h"
 #include "store/filesave.h"
 #include "store/settings.h"
-#include "username.h"
+#include "app/gui/username.h"
 
 using Dialogs = TProgramFilesTest;
 

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/mdichild.h"
-#include "app/paths.h"
+#include "platform/mdichild.h"
+#include "platform/paths.h"
 
 // A child window of a given class that records what it is told.
 class TDummyChild : public QWidget, public TfrmMDIchild {
@@ -83,9 +83,9 @@ protected:
 #include <QMessageBox>
 
 #include "guitest.h"
-#include "host.h"
+#include "platform/gui/host.h"
 #include "store/datafile.h"
-#include "store/messages.h"
+#include "platform/dialogs.h"
 #include "store/settings.h"
 #include "store/tables.h"
 
@@ -143,5 +143,5 @@ inline void TProgramFilesTest::SetUp() {
 inline void TProgramFilesTest::TearDown() {
   CloseDataFile();
   SetProgramFiles({});
-  SetMessageSink(nullptr);
+  SetUserDialogs(nullptr);
 }

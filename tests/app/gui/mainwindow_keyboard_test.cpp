@@ -16,17 +16,17 @@
 #include <QVBoxLayout>
 
 #include "core/units.h"
-#include "app/lastfolders.h"
+#include "platform/lastfolders.h"
 #include "guitest.h"
-#include "listwindow.h"
-#include "qtservices.h"
-#include "mainwindow.h"
+#include "app/gui/listwindow.h"
+#include "platform/gui/qtservices.h"
+#include "app/gui/mainwindow.h"
 #include "mainwindow_fixture.h"
-#include "preferences.h"
-#include "qtext.h"
+#include "app/gui/preferences.h"
+#include "platform/gui/qtext.h"
 #include "store/settings.h"
-#include "textguard.h"
-#include "username.h"
+#include "platform/gui/textguard.h"
+#include "app/gui/username.h"
 
 namespace {
 

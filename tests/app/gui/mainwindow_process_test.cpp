@@ -11,9 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "mainwindow.h"
+#include "app/gui/mainwindow.h"
 #include "mainwindow_fixture.h"
-#include "startup.h"
+#include "app/gui/startup.h"
 #include "store/changes.h"
 #include "store/config.h"
 #include "store/datafile.h"

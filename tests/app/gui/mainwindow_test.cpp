@@ -14,17 +14,17 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "core/draw/export.h"
 #include "core/units.h"
 #include "editor/recovery.h"
 #include "guitest.h"
-#include "mainwindow.h"
+#include "app/gui/mainwindow.h"
 #include "mainwindow_fixture.h"
-#include "messagesink.h"
-#include "quitsignals.h"
-#include "splash.h"
-#include "startup.h"
+#include "app/gui/messagesink.h"
+#include "app/gui/quitsignals.h"
+#include "app/gui/splash.h"
+#include "app/gui/startup.h"
 #include "store/changes.h"
 #include "store/config.h"
 #include "store/datafile.h"
@@ -80,7 +80,7 @@ TEST_F(MainWindow, FirstStartWithoutFilesCreatesThemAndHoldsTheDataFile) {
   ASSERT_TRUE(CreateFileFolders(places, error)) << error;
   SetProgramFiles(places);
   TQtMessageSink sink;
-  SetMessageSink(&sink);
+  SetUserDialogs(&sink);
 
   // Missing files at the first start are no failure: no box at all (one
   // answer is there only so that a box shown by mistake cannot hang the test).
@@ -363,7 +363,7 @@ TEST_F(MainWindow, ClosingAsksEveryChildAndARefusalKeepsTheProgramOpen) {
 
 TEST_F(MainWindow, ASaveThatFailsAtCloseKeepsTheProgramOpenAndOffersTryAgainOrQuit) {
   TQtMessageSink sink;
-  SetMessageSink(&sink);
+  SetUserDialogs(&sink);
   TFrame f;
   f.Frame.show();
   // The data file's folder is gone: every save fails.
@@ -399,7 +399,7 @@ TEST_F(MainWindow, ASaveThatFailsAtCloseKeepsTheProgramOpenAndOffersTryAgainOrQu
 
 TEST_F(MainWindow, ABackgroundSaveFailureShowsInTheNoticeBarWithoutABoxAndIsTriedAgain) {
   TQtMessageSink sink;
-  SetMessageSink(&sink);
+  SetUserDialogs(&sink);
   ASSERT_TRUE(SaveDataFile(Places.DataFile));
   TFrame f;
   f.Frame.show();
@@ -438,12 +438,12 @@ TEST_F(MainWindow, ABackgroundSaveFailureShowsInTheNoticeBarWithoutABoxAndIsTrie
   ASSERT_TRUE(LoadDataFile(Places.DataFile));
   ASSERT_EQ(Projects.Count(), 1);
   EXPECT_EQ(Projects.Items(0)->Name, "kept while the folder is gone");
-  SetMessageSink(nullptr);
+  SetUserDialogs(nullptr);
 }
 
 TEST_F(MainWindow, AFileKeptAsideByABackgroundSaveIsToldInTheNoticeBar) {
   TQtMessageSink sink;
-  SetMessageSink(&sink);
+  SetUserDialogs(&sink);
   {
     std::FILE* file = std::fopen(Places.DataFile.c_str(), "wb");
     ASSERT_NE(file, nullptr);
@@ -472,7 +472,7 @@ TEST_F(MainWindow, AFileKeptAsideByABackgroundSaveIsToldInTheNoticeBar) {
   EXPECT_EQ(guitest::Child<QToolButton>(&f.Frame, "btnNotice")->text(), QStringLiteral("OK"));
   guitest::Child<QToolButton>(&f.Frame, "btnNotice")->click();
   EXPECT_FALSE(notice->isVisible());
-  SetMessageSink(nullptr);
+  SetUserDialogs(nullptr);
 }
 
 TEST_F(MainWindow, RecoveredWorkIsOfferedBackAndANewTransitStaysNew) {

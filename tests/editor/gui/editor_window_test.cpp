@@ -39,15 +39,15 @@
 #include "editor/gui/transitdetail.h"
 #include "editor/gui/transitpicture.h"
 #include "guitest.h"
-#include "host.h"
-#include "qtservices.h"
-#include "qtext.h"
+#include "platform/gui/host.h"
+#include "platform/gui/qtservices.h"
+#include "platform/gui/qtext.h"
 #include "store/changes.h"
 #include "store/settings.h"
 #include "store/tables.h"
 #include "store/transitrecord.h"
 #include "testframe.h"
-#include "textguard.h"
+#include "platform/gui/textguard.h"
 
 using guitest::ModalAnswer;
 using guitest::ProcessEvents;

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
-#include "app/gui/host.h"
+#include "platform/gui/host.h"
 #include "core/transit.h"
 #include "guitest.h"
 #include "report_gui_fixture.h"

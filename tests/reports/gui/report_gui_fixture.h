@@ -10,7 +10,7 @@
 #include <clocale>
 #include <memory>
 
-#include "app/gui/qtext.h"
+#include "platform/gui/qtext.h"
 #include "core/units.h"
 #include "reports/gui/reportwindows.h"
 #include "reports/gui/rtfviewer.h"

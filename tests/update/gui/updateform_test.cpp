@@ -11,12 +11,13 @@
 #include <filesystem>
 
 #include "guitest.h"
-#include "host.h"
-#include "installerdialog.h"
+#include "platform/gui/host.h"
+#include "update/gui/installerdialog.h"
 #include "update/signature.h"
-#include "updateform.h"
+#include "platform/gui/qtservices.h"
+#include "update/gui/updateform.h"
 #include "updateserver.h"
-#include "updatewindows.h"
+#include "update/gui/updatewindows.h"
 
 using namespace updatetest;
 
@@ -37,6 +38,19 @@ protected:
   std::unique_ptr<TWebServer> Server;
   TUpdateConfig Config;
   std::vector<std::string> Started, Opened;
+  // The real boxes; the opener and program starts recorded.
+  struct TDialogs : TQtDialogs {
+    UpdateDialog& Test;
+    explicit TDialogs(UpdateDialog& test) : Test(test) {}
+    bool OpenWithDesktop(const std::string& url) override {
+      Test.Opened.push_back(url);
+      return true;
+    }
+    bool StartProgram(const std::string& path, const std::vector<std::string>& = {}) override {
+      Test.Started.push_back(path);
+      return true;
+    }
+  } Dialogs{*this};
   int Closed = 0;
   int Terminated = 0;
 
@@ -52,14 +66,7 @@ protected:
     Config.WebPage = "https://trellane.example/";
     Config.ConnectTimeoutSeconds = 3;
     Config.StallTimeoutSeconds = 2;
-    Config.StartProgram = [this](const std::string& path) {
-      Started.push_back(path);
-      return true;
-    };
-    Config.OpenURL = [this](const std::string& url) {
-      Opened.push_back(url);
-      return true;
-    };
+    Config.Dialogs = &Dialogs;
     Config.CloseApplication = [this] {
       ++Closed;
       return true;

@@ -3,37 +3,32 @@
 #include <QWidget>
 #include <exception>
 
-#include "app/lastfolders.h"
-#include "editor/services.h"
+#include "platform/dialogs.h"
+#include "platform/lastfolders.h"
 
-// The desktop's message boxes, input box and clipboard behind the toolkit-free
-// interfaces. Boxes are owned by the given window (or the main window) and
-// show a lone carriage return as a line break.
-class TQtMessageBoxes : public TMessageBoxes {
+// The program's dialogs as the desktop's boxes, input box, clipboard and
+// opener. Boxes are owned by the given window (or the main window) and show
+// a lone carriage return as a line break.
+class TQtDialogs : public TUserDialogs {
 public:
-  explicit TQtMessageBoxes(QWidget* owner = nullptr) : Owner(owner) {}
-  void ShowMessage(const std::string& text, const std::string& caption) override;
+  explicit TQtDialogs(QWidget* owner = nullptr) : Owner(owner) {}
+  void ShowMessage(const std::string& text, const std::string& caption = {}) override;
+  void ShowError(const std::string& text) override;
   TModalResult AskYesNo(const std::string& text, const std::string& caption) override;
   TModalResult AskYesNoCancel(const std::string& text, const std::string& caption) override;
-
-private:
-  QPointer<QWidget> Owner;
-};
-
-class TQtInputBox : public TInputBox {
-public:
-  explicit TQtInputBox(QWidget* owner = nullptr) : Owner(owner) {}
   bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+  bool AskRetry(const std::string& text) override;
+  bool HasClipboardText() override;
+  std::string ClipboardText() override;
+  void SetClipboardText(const std::string& text) override;
+  bool OpenWithDesktop(const std::string& fileOrAddress) override;
+  bool StartProgram(const std::string& path, const std::vector<std::string>& arguments = {}) override;
+
+protected:
+  QWidget* OwnerWidget() const { return Owner; }
 
 private:
   QPointer<QWidget> Owner;
-};
-
-class TQtClipboard : public TClipboard {
-public:
-  bool HasText() override;
-  std::string GetText() override;
-  void SetText(const std::string& text) override;
 };
 
 // The owner a dialog should get: the given widget's window, else the main

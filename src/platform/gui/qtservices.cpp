@@ -1,6 +1,8 @@
-#include "qtservices.h"
+#include "platform/gui/qtservices.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
@@ -8,9 +10,9 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include "app/paths.h"
-#include "host.h"
-#include "qtext.h"
+#include "platform/paths.h"
+#include "platform/gui/host.h"
+#include "platform/gui/qtext.h"
 
 #include <cstdio>
 
@@ -37,19 +39,24 @@ QMessageBox::StandardButton Ask(QWidget* owner, QMessageBox::Icon icon, const st
 }
 }  // namespace
 
-void TQtMessageBoxes::ShowMessage(const std::string& text, const std::string& caption) {
+void TQtDialogs::ShowMessage(const std::string& text, const std::string& caption) {
   Ask(Owner, QMessageBox::NoIcon, text, caption.empty() ? S(QApplication::applicationDisplayName()) : caption,
       QMessageBox::Ok, QMessageBox::Ok);
 }
 
-TModalResult TQtMessageBoxes::AskYesNo(const std::string& text, const std::string& caption) {
+void TQtDialogs::ShowError(const std::string& text) {
+  Ask(Owner, QMessageBox::Critical, text, S(QApplication::applicationDisplayName()), QMessageBox::Ok,
+      QMessageBox::Ok);
+}
+
+TModalResult TQtDialogs::AskYesNo(const std::string& text, const std::string& caption) {
   return Ask(Owner, QMessageBox::Question, text, caption, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
                  QMessageBox::Yes
              ? mrYes
              : mrNo;
 }
 
-TModalResult TQtMessageBoxes::AskYesNoCancel(const std::string& text, const std::string& caption) {
+TModalResult TQtDialogs::AskYesNoCancel(const std::string& text, const std::string& caption) {
   switch (Ask(Owner, QMessageBox::Question, text, caption, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
               QMessageBox::Yes)) {
     case QMessageBox::Yes:
@@ -61,7 +68,7 @@ TModalResult TQtMessageBoxes::AskYesNoCancel(const std::string& text, const std:
   }
 }
 
-bool TQtInputBox::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+bool TQtDialogs::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
   bool ok = false;
   const QString answer =
       QInputDialog::getText(DialogOwner(Owner), Q(caption), MessageText(prompt), QLineEdit::Normal, Q(value), &ok);
@@ -69,9 +76,24 @@ bool TQtInputBox::InputQuery(const std::string& caption, const std::string& prom
   return ok;
 }
 
-bool TQtClipboard::HasText() { return !QApplication::clipboard()->text().isEmpty(); }
-std::string TQtClipboard::GetText() { return S(QApplication::clipboard()->text()); }
-void TQtClipboard::SetText(const std::string& text) { QApplication::clipboard()->setText(Q(text)); }
+bool TQtDialogs::AskRetry(const std::string& text) {
+  return Ask(Owner, QMessageBox::Critical, text, S(QApplication::applicationDisplayName()),
+             QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry) == QMessageBox::Retry;
+}
+
+bool TQtDialogs::HasClipboardText() { return !QApplication::clipboard()->text().isEmpty(); }
+std::string TQtDialogs::ClipboardText() { return S(QApplication::clipboard()->text()); }
+void TQtDialogs::SetClipboardText(const std::string& text) { QApplication::clipboard()->setText(Q(text)); }
+
+bool TQtDialogs::OpenWithDesktop(const std::string& fileOrAddress) {
+  const QString target = Q(fileOrAddress);
+  const QUrl url = target.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(target) : QUrl(target, QUrl::StrictMode);
+  return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool TQtDialogs::StartProgram(const std::string& path, const std::vector<std::string>& arguments) {
+  return StartDetachedProgram(path, arguments);
+}
 
 void ShowErrorBox(QWidget* owner, const std::string& lead, const std::string& message) {
   QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),

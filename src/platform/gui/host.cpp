@@ -1,4 +1,4 @@
-#include "host.h"
+#include "platform/gui/host.h"
 
 #include <map>
 

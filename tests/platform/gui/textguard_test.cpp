@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "guitest.h"
-#include "textguard.h"
+#include "platform/gui/textguard.h"
 
 namespace {
 QStringList told;

@@ -1,4 +1,4 @@
-#include "lastfolders.h"
+#include "platform/lastfolders.h"
 
 #include <fstream>
 #include <iterator>

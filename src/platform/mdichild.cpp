@@ -1,4 +1,4 @@
-#include "mdichild.h"
+#include "platform/mdichild.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sys/stat.h>
 
-#include "app/lastfolders.h"
+#include "platform/lastfolders.h"
 #include "core/errors.h"
 
 namespace {

@@ -6,14 +6,14 @@
 #include <QTest>
 
 #include "guitest.h"
-#include "qtservices.h"
+#include "platform/gui/qtservices.h"
 
 using guitest::ModalAnswer;
 
 // The message boxes answer with the button pressed and show a lone carriage
 // return of the system's texts as a line break.
 TEST(QtServices, MessageBoxesAnswerAndBreakLines) {
-  TQtMessageBoxes boxes;
+  TQtDialogs boxes;
   struct Case {
     int button;
     TModalResult expected;
@@ -32,7 +32,7 @@ TEST(QtServices, MessageBoxesAnswerAndBreakLines) {
 }
 
 TEST(QtServices, InputBoxKeepsValueOnCancel) {
-  TQtInputBox input;
+  TQtDialogs input;
   std::string value = "Transit 1";
   {
     ModalAnswer typed([](QWidget* dialog) {
@@ -49,8 +49,8 @@ TEST(QtServices, InputBoxKeepsValueOnCancel) {
 }
 
 TEST(QtServices, ClipboardText) {
-  TQtClipboard clipboard;
-  clipboard.SetText("12\t5,5\n");
-  EXPECT_TRUE(clipboard.HasText());
-  EXPECT_EQ(clipboard.GetText(), "12\t5,5\n");
+  TQtDialogs clipboard;
+  clipboard.SetClipboardText("12\t5,5\n");
+  EXPECT_TRUE(clipboard.HasClipboardText());
+  EXPECT_EQ(clipboard.ClipboardText(), "12\t5,5\n");
 }

@@ -1,4 +1,4 @@
-#include "textguard.h"
+#include "platform/gui/textguard.h"
 
 #include <QApplication>
 #include <QComboBox>
