@@ -9,6 +9,7 @@ and no library includes a gui/ folder (the toolkit stays in gui/).
 
   scripts/check-layers.py            prints each upward include; fails if any
   scripts/check-layers.py --report   prints them and succeeds
+  scripts/check-layers.py --root DIR checks DIR/src instead of this tree's
 """
 import pathlib
 import re
@@ -46,7 +47,10 @@ def allowed(source, target):
 
 def main(argv):
     report_only = "--report" in argv[1:]
-    root = pathlib.Path(__file__).resolve().parent.parent / "src"
+    root = pathlib.Path(__file__).resolve().parent.parent
+    if "--root" in argv[1:]:
+        root = pathlib.Path(argv[argv.index("--root") + 1])
+    root = root / "src"
     upward = []
     for path in sorted(root.rglob("*")):
         if path.suffix not in (".h", ".hpp", ".cpp", ".cc", ".c") or not path.is_file():

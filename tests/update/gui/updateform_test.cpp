@@ -18,6 +18,7 @@
 #include "update/gui/updateform.h"
 #include "updateserver.h"
 #include "update/gui/updatewindows.h"
+#include "update/selfinstall.h"
 
 using namespace updatetest;
 
