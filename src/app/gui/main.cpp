@@ -4,6 +4,7 @@
 #include <QStyleHints>
 
 #include "app/paths.h"
+#include "app/recordnotices.h"
 #include "longhints.h"
 #include "mainwindow.h"
 #include "messagesink.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
 
   TQtMessageSink messages;
   SetMessageSink(&messages);
+  TellWindowsOfRecordChanges();
 
   const TFilePlaces places = FindFilePlaces(RunningProgramFolder());
   std::string error;

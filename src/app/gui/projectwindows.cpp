@@ -22,6 +22,7 @@
 #include "host.h"
 #include "qtext.h"
 #include "qtservices.h"
+#include "store/records.h"
 #include "textguard.h"
 
 namespace {
