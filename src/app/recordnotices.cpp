@@ -1,7 +1,7 @@
 #include "app/recordnotices.h"
 
 #include "app/mdichild.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 
 namespace {
 uint8_t NotificationOf(TRecordEvent event) {

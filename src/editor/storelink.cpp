@@ -3,7 +3,7 @@
 #include "app/mdichild.h"
 #include "core/errors.h"
 #include "store/changes.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 #include "store/settings.h"
 #include "store/tables.h"
 #include "store/transitrecord.h"

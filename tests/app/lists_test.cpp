@@ -9,7 +9,7 @@
 #include "store/changes.h"
 #include "store/config.h"
 #include "store/settings.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 #include "store/streams.h"
 
 namespace {

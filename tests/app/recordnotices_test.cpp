@@ -4,7 +4,7 @@
 
 #include "app/mdichild.h"
 #include "app/recordnotices.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 #include "store/tables.h"
 
 namespace {

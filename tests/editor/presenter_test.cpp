@@ -6,7 +6,7 @@
 #include "editor/editor_fixture.h"
 #include "editor/resize.h"
 #include "store/changes.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "qtext.h"
 #include "qtservices.h"
 #include "store/changes.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 #include "textguard.h"
 
 TfrmCustomerList::TfrmCustomerList() : TListWindow(lkCustomers, QStringLiteral("TfrmCustomerList")) {

@@ -41,7 +41,7 @@
 #include "store/changes.h"
 #include "store/config.h"
 #include "store/datafile.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 #include "store/settings.h"
 #include "store/tables.h"
 #include "username.h"

@@ -22,7 +22,7 @@
 #include "host.h"
 #include "qtext.h"
 #include "qtservices.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 #include "textguard.h"
 
 namespace {

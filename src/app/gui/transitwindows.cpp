@@ -13,7 +13,7 @@
 #include "projectwindows.h"
 #include "qtext.h"
 #include "qtservices.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 
 namespace {
 const QString TransitFilter = QStringLiteral("Transit files (*.htf)");

@@ -5,7 +5,7 @@
 
 #include "store/changes.h"
 #include "store/helpers.h"
-#include "store/records.h"
+#include "store/recordcommands.h"
 
 using namespace storetest;
 
