@@ -5,7 +5,6 @@
 #include <ctime>
 
 #include "app/mdichild.h"
-#include "core/errors.h"
 #include "core/transit.h"
 #include "core/units.h"
 #include "store/changes.h"
