@@ -1,8 +1,9 @@
 #pragma once
 // The rules of the program's lists (projects, customers, transits of a
 // project, templates): their columns, the lines with their texts and sort
-// keys, and the changes made from them (add, delete with its cascade, copy,
-// export and import). No toolkit here; the windows bind widgets to these.
+// keys, and the project window's edit. The lists add, delete, copy, export
+// and import records through store/records.h. No toolkit here; the windows
+// bind widgets to these.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,23 +56,8 @@ std::string EditLines(const std::string& storedText);
 
 // ---------------------------------------------------------------- projects
 
-// "New project " + (the largest N of the projects named "New project N") + 1.
-std::string NextProjectName();
-// A new project with the next free name, stamped now by the current user; its identifier.
-int32_t AddProject();
-// Deletes the project with its transits and their conduits; tells the open
-// windows of each transit and then of the project (deleting, deleted).
-void DeleteProject(int32_t projectId);
-// A copy named "Copy of " + the name, with copies of all transits; its identifier.
-int32_t CopyProjectRecord(int32_t projectId);
 // The project's name; empty when there is no such project.
 std::string ProjectName(int32_t projectId);
-
-// Writes the project with the transits passing the filter to a project file.
-void ExportProject(int32_t projectId, const std::string& path, const TTransitFilter& filter = AllTransits);
-// Reads a project file into a new project; its identifier. A failing file adds
-// nothing and raises TError with ImportFailureMessage (the file and the reason).
-int32_t ImportProject(const std::string& path);
 
 // The project window's OK: whether the user is to be asked to add the
 // customer (trimmed, not empty, other than the project's stored one, and no
@@ -83,31 +69,13 @@ void StoreProjectEdit(int32_t projectId, const std::string& name, const std::str
 
 // ---------------------------------------------------------------- customers
 
-int32_t AddCustomer(const std::string& name);
-void DeleteCustomer(int32_t customerId);
 std::vector<std::string> CustomerNames();  // in table order
 
 // ---------------------------------------------------------------- transits
 
 // "Transits in project '" + name + "'", or "Transits in project" without one.
 std::string TransitListCaption(int32_t projectId);
-// A new transit with the defaults in the project; its identifier.
-int32_t AddTransit(int32_t projectId);
-// A new template "New template N+1" with a depth of 200 mm; its identifier.
-int32_t AddTemplate();
-std::string NextTemplateName();
-// Deletes the transit and its conduits and tells the open windows.
-void DeleteTransit(int32_t transitId);
-// A copy named "Copy of " + the name in the project (stamps unchanged); the
-// open lists are told. Its identifier.
-int32_t CopyTransitToProject(int32_t transitId, int32_t projectId);
 std::string TransitName(int32_t transitId);
-
-void ExportTransit(int32_t transitId, const std::string& path);
-// Reads a transit file into a new transit of the project (or template list);
-// its identifier. A failing file adds nothing and raises TError with
-// ImportFailureMessage.
-int32_t ImportTransit(const std::string& path, int32_t projectId);
 
 // ---------------------------------------------------------------- column chooser
 

@@ -21,8 +21,8 @@
 #include "store/settings.h"
 #include "store/transitrecord.h"
 
-#if TRELLANE_HAVE_REPORTS_GUI
-#include "reports/gui/reportpdf.h"
+#if TRELLANE_HAVE_REPORT_PDF
+#include "reports/render/reportpdf.h"
 #endif
 
 namespace {
@@ -81,7 +81,7 @@ TReportArgs ParseArgs(const TArgs& args) {
   }
   if (r.File.empty()) throw TError(std::string("no FILE given; ") + kUsage);
   if (r.Output.empty()) throw TError(std::string("no output file given (-o OUT.rtf); ") + kUsage);
-#if !TRELLANE_HAVE_REPORTS_GUI
+#if !TRELLANE_HAVE_REPORT_PDF
   if (FileExtension(r.Output) == ".pdf")
     throw TError("this trellane-cli was built without the desktop libraries and cannot write PDF; write .rtf");
 #endif
@@ -190,7 +190,7 @@ int RunReport(const TArgs& args) {
     WriteSpreadsheetFile(r.Output, sheets);
     return ExitOk;
   }
-#if TRELLANE_HAVE_REPORTS_GUI
+#if TRELLANE_HAVE_REPORT_PDF
   if (FileExtension(r.Output) == ".pdf") {
     WriteReportPdfFile(report, r.Output);
     return ExitOk;

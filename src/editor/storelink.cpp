@@ -3,7 +3,7 @@
 #include "platform/mdichild.h"
 #include "core/errors.h"
 #include "store/changes.h"
-#include "store/datafile.h"
+#include "store/recordcommands.h"
 #include "store/settings.h"
 #include "store/tables.h"
 #include "store/transitrecord.h"
@@ -38,20 +38,8 @@ void SaveTransit(TTransit& transit, int32_t id) {
   TablesChanged();
 }
 
-void CopyTransit(int32_t id) {
-  const int index = Transits.IndexOfID(id);
-  if (index < 0) throw TError("Unknown TransitID!");
-  ::CopyTransit(index);
-  TablesChanged();
-}
-
-void DeleteTransit(int32_t id) {
-  const int index = Transits.IndexOfID(id);
-  if (index < 0) return;
-  Conduits.DeleteOfTransit(id);
-  Transits.Delete(index);
-  TablesChanged();
-}
+void CopyTransit(int32_t id) { CopyTransitRecord(id); }
+void DeleteTransit(int32_t id) { ::DeleteTransit(id); }
 
 bool TemplateSizes(int32_t id, TTemplateSizes& sizes) {
   const TRecTransit* r = Find(id);

@@ -19,10 +19,12 @@ void LoadTransit(TTransit& transit, int32_t id);
 // open windows that the transit and its project changed, and has the data
 // file written soon. Nothing happens when the transit is gone.
 void SaveTransit(TTransit& transit, int32_t id);
-// Copies the stored transit with its conduits into a new record. This and
-// the deletion below also have the data file written soon.
+// Copies the stored transit with its conduits into a new record under the
+// same name (the store's CopyTransitRecord). This and the deletion below
+// also have the data file written soon.
 void CopyTransit(int32_t id);
-// Removes the transit record (and conduit records of it, if any).
+// Removes the transit record and its conduit records; the open windows are
+// told it was deleted (the store's DeleteTransit).
 void DeleteTransit(int32_t id);
 
 struct TTemplateSizes {

@@ -6,6 +6,7 @@
 #include "editor/editor_fixture.h"
 #include "editor/resize.h"
 #include "store/changes.h"
+#include "store/recordcommands.h"
 
 namespace {
 
@@ -376,11 +377,17 @@ TEST_F(EditorTest, ClosingDiscardsANewTransitAndSavesOnYes) {
   EXPECT_EQ(Transits.Count(), 2);
   EXPECT_FALSE(V().Closed);
   TNotificationRecorder lists;
+  // The new transit goes as a list's deletion does: reported deleted, so
+  // that every window of it closes.
+  std::vector<std::pair<TRecordEvent, int32_t>> reported;
+  SetRecordListener([&](TRecordEvent event, int32_t transit) { reported.emplace_back(event, transit); });
   V().Clear();
   EXPECT_TRUE(P().AskSaveOnClose());  // No
+  SetRecordListener({});
   EXPECT_EQ(V().Calls, (Names{"AskYesNoCancel(Do you want to save current changes?,Transit has been changed)",
                               "ForceCloseForm()"}));
   EXPECT_EQ(lists.Seen, Names{"5:-1"});
+  EXPECT_EQ(reported, (std::vector<std::pair<TRecordEvent, int32_t>>{{TRecordEvent::TransitDeleted, id}}));
   ASSERT_EQ(Transits.Count(), 1);
   EXPECT_EQ(Transits.IndexOfID(kept), 0);
 

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QStyleFactory>
 
+#include "app/recordnotices.h"
 #include "guitest.h"
 
 namespace {
@@ -36,6 +37,8 @@ int main(int argc, char** argv) {
     QFont f(QFontDatabase::applicationFontFamilies(font).value(0), 9);
     QApplication::setFont(f);
   }
+  // As the program: the windows hear of deleted and copied records.
+  TellWindowsOfRecordChanges();
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::UnitTest::GetInstance()->listeners().Append(new guitest::NoWindowsLeftListener);
   return RUN_ALL_TESTS();

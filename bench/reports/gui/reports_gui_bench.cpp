@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "bench/reports/large_project.h"
-#include "reports/gui/reportpdf.h"
+#include "reports/render/reportpdf.h"
 #include "reports/gui/rtfviewer.h"
 #include "reports/report.h"
 

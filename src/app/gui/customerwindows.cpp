@@ -12,6 +12,7 @@
 #include "platform/gui/qtservices.h"
 #include "store/changes.h"
 #include "platform/gui/textguard.h"
+#include "store/recordcommands.h"
 
 TfrmCustomerList::TfrmCustomerList() : TListWindow(lkCustomers, QStringLiteral("TfrmCustomerList")) {
   setWindowTitle(QStringLiteral("Customers"));

@@ -14,6 +14,7 @@
 #include "app/gui/quitsignals.h"
 #include "app/gui/splash.h"
 #include "app/gui/startup.h"
+#include "app/recordnotices.h"
 #include "editor/recovery.h"
 #include "store/datafile.h"
 #ifdef TRELLANE_HAS_UPDATE
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
 
   TQtMessageSink messages;
   SetUserDialogs(&messages);
+  TellWindowsOfRecordChanges();
 
   const TFilePlaces places = FindFilePlaces(RunningProgramFolder());
   std::string error;

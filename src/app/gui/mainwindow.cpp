@@ -41,6 +41,7 @@
 #include "store/changes.h"
 #include "store/config.h"
 #include "store/datafile.h"
+#include "store/recordcommands.h"
 #include "store/settings.h"
 #include "store/tables.h"
 #include "app/gui/username.h"

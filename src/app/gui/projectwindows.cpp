@@ -23,6 +23,7 @@
 #include "platform/gui/qtext.h"
 #include "platform/gui/qtservices.h"
 #include "platform/gui/textguard.h"
+#include "store/recordcommands.h"
 
 namespace {
 const QString ProjectFilter = QStringLiteral("Project files (*.hpf)");

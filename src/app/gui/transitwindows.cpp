@@ -13,6 +13,7 @@
 #include "app/gui/projectwindows.h"
 #include "platform/gui/qtext.h"
 #include "platform/gui/qtservices.h"
+#include "store/recordcommands.h"
 
 namespace {
 const QString TransitFilter = QStringLiteral("Transit files (*.htf)");

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/mdichild.h"
-#include "reports/gui/reportdocument.h"
+#include "reports/render/reportdocument.h"
 
 class QAction;
 class QPrinter;

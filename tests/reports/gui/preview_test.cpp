@@ -11,7 +11,7 @@
 
 #include "guitest.h"
 #include "report_gui_fixture.h"
-#include "reports/gui/qtwmfpainter.h"
+#include "reports/render/qtwmfpainter.h"
 #include "reports/rtfreader.h"
 
 using namespace reportsgui;

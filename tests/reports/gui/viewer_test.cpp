@@ -22,7 +22,7 @@
 #include "core/transit.h"
 #include "guitest.h"
 #include "report_gui_fixture.h"
-#include "reports/gui/qtwmfpainter.h"
+#include "reports/render/qtwmfpainter.h"
 #include "reports/report.h"
 #include "reports/rtfreader.h"
 #include "store/transitrecord.h"

@@ -1,4 +1,4 @@
-#include "reports/gui/qtwmfpainter.h"
+#include "reports/render/qtwmfpainter.h"
 
 #include <QtMath>
 #include <cmath>

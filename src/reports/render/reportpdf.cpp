@@ -1,10 +1,10 @@
-#include "reports/gui/reportpdf.h"
+#include "reports/render/reportpdf.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <memory>
 
-#include "reports/gui/reportdocument.h"
+#include "reports/render/reportdocument.h"
 
 namespace {
 QtMessageHandler previousHandler = nullptr;

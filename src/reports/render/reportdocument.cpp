@@ -1,4 +1,4 @@
-#include "reports/gui/reportdocument.h"
+#include "reports/render/reportdocument.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
@@ -16,7 +16,7 @@
 #include <optional>
 
 #include "core/errors.h"
-#include "reports/gui/qtwmfpainter.h"
+#include "reports/render/qtwmfpainter.h"
 #include "reports/wmfplayer.h"
 
 namespace {
