@@ -7,11 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/resize.h"
 #include "schedule/schedule.h"
 #include "store/tables.h"
-#ifdef SCHEDULE_BENCH_RESIZE
-#include "editor/resize.h"
-#endif
 
 namespace {
 
@@ -78,7 +76,6 @@ void BM_WholeImportXlsxNoResize(benchmark::State& state) {
 }
 BENCHMARK(BM_WholeImportXlsxNoResize)->Unit(benchmark::kMillisecond);
 
-#ifdef SCHEDULE_BENCH_RESIZE
 void BM_WholeImportXlsxWithResize(benchmark::State& state) {
   const std::string path = Files().Path("g.xlsx");
   TApplyOptions options;
@@ -97,6 +94,5 @@ void BM_WholeImportXlsxWithResize(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_WholeImportXlsxWithResize)->Unit(benchmark::kMillisecond)->Iterations(1);
-#endif
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "core/advice.h"
+#include "core/resize.h"
 #include "core/units.h"
-#include "editor/advice.h"
-#include "editor/resize.h"
 #include "sample_transits.h"
 
 namespace {

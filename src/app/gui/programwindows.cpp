@@ -1,6 +1,6 @@
 #include "programwindows.h"
 
-#include "editor/advice.h"
+#include "core/advice.h"
 #include "editor/gui/editorwindows.h"
 #include "listwindows.h"
 #include "reports/gui/reportwindows.h"

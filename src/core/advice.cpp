@@ -1,4 +1,4 @@
-#include "advice.h"
+#include "core/advice.h"
 
 #include "core/units.h"
 

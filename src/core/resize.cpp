@@ -1,4 +1,4 @@
-#include "resize.h"
+#include "core/resize.h"
 
 #include <algorithm>
 #include <cmath>
