@@ -79,7 +79,7 @@ BENCHMARK(BM_WholeImportXlsxNoResize)->Unit(benchmark::kMillisecond);
 void BM_WholeImportXlsxWithResize(benchmark::State& state) {
   const std::string path = Files().Path("g.xlsx");
   TApplyOptions options;
-  options.Threads = 2;
+  options.Threads = static_cast<int>(state.range(0));
   options.Resize = [](TTransit& t) {
     if (t.ConduitArea() == 0) return true;
     TTransit saved = t;
@@ -93,6 +93,7 @@ void BM_WholeImportXlsxWithResize(benchmark::State& state) {
     benchmark::DoNotOptimize(result.Transits.size());
   }
 }
-BENCHMARK(BM_WholeImportXlsxWithResize)->Unit(benchmark::kMillisecond)->Iterations(1);
+// On one thread and on two: the argument is the number of threads.
+BENCHMARK(BM_WholeImportXlsxWithResize)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Arg(1)->Arg(2);
 
 }  // namespace

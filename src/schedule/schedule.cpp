@@ -413,7 +413,7 @@ namespace {
 // threads. The calling thread meanwhile tells the progress and polls for a
 // cancel, so both callbacks stay on the caller's thread. False when
 // cancelled. The first failure of a hook is raised again here.
-bool ResizeModels(std::vector<TTransit*>& models, std::vector<bool>& fitted, const TApplyOptions& options,
+bool ResizeModels(std::vector<TTransit*>& models, std::vector<char>& fitted, const TApplyOptions& options,
                   int progressBase, int total) {
   std::atomic<size_t> next{0};
   std::atomic<int> done{0};
@@ -535,13 +535,14 @@ TApplyResult ApplySchedulePlan(const TSchedulePlan& plan, int32_t projectId, con
         models.push_back(&work[i].Model);
         indexes.push_back(i);
       }
-    std::vector<bool> fitted(models.size(), true);
+    // One byte per model: each thread writes only its own.
+    std::vector<char> fitted(models.size(), 1);
     if (!ResizeModels(models, fitted, options, transits, total)) {
       result.Cancelled = true;
       result.Transits.clear();
       return result;
     }
-    for (size_t k = 0; k < indexes.size(); ++k) work[indexes[k]].Fitted = fitted[k];
+    for (size_t k = 0; k < indexes.size(); ++k) work[indexes[k]].Fitted = fitted[k] != 0;
   }
 
   for (size_t i = 0; i < work.size(); ++i) {
