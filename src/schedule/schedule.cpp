@@ -14,8 +14,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/cp1252.h"
 #include "core/errors.h"
-#include "store/cp1252.h"
 #include "store/settings.h"
 #include "store/tables.h"
 #include "store/transitrecord.h"
@@ -106,21 +106,6 @@ std::vector<std::string> SplitRoute(const std::string& text) {
   }
   flush();
   return names;
-}
-
-// False when some character of the UTF-8 text has no Windows-1252 byte.
-bool FitsDataFile(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    const int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
-    if (extra < 0 || i + static_cast<size_t>(extra) >= text.size() + (extra == 0 ? 1 : 0)) return false;
-    char32_t value = extra == 0 ? c : (c & (0x3F >> extra));
-    for (int k = 1; k <= extra; ++k) value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    if (!FitsCp1252(value)) return false;
-    i += static_cast<size_t>(extra) + 1;
-  }
-  return true;
 }
 
 // A decimal number: an optional sign, digits with at most one separator.
@@ -336,7 +321,7 @@ TSchedulePlan PlanSchedule(const TScheduleTable& table, const TScheduleOptions& 
       refuse("no transit");
       continue;
     }
-    auto unfit = std::find_if(names.begin(), names.end(), [](const std::string& n) { return !FitsDataFile(n); });
+    auto unfit = std::find_if(names.begin(), names.end(), [](const std::string& n) { return !FitsCp1252(n); });
     if (unfit != names.end()) {
       refuse("the transit name '" + *unfit + "' holds characters the data file cannot hold");
       continue;
