@@ -183,46 +183,19 @@ bool SameGroups(std::vector<TConduitGroup> a, std::vector<TConduitGroup> b) {
   return true;
 }
 
-// The fields of a transit record in a model, as LoadFromRecord does for a
-// record in the table.
-void ModelFromRecord(TTransit& t, const TRecTransit& r) {
-  t.Name = r.Name;
-  t.Created = r.Created;
-  t.CreatedBy = r.CreatedBy;
-  t.Modified = r.Modified;
-  t.ModifiedBy = r.ModifiedBy;
-  t.Comments = r.Comments;
-  t.TransitsInProject = r.TransitsInProject;
-  t.Width = r.Width;
-  t.Height = r.Height;
-  t.CornerRadius = r.CornerRadius;
-  t.Depth = r.Depth;
-  t.SparePercentage = r.SparePercentage;
-  t.DefaultConduitType = r.DefaultConduitType;
-  t.FillSystem = r.FillSystem;
-  t.FillSubsystem = r.FillSubsystem;
-  t.Classification = r.Classification;
-  t.SealantCartridge = r.SealantCartridge;
-  t.SealantLayer = r.SealantLayer;
-  t.MiscPar2 = r.MiscPar2;
-  t.MiscPar3 = r.MiscPar3;
-  t.MiscPar4 = r.MiscPar4;
-  t.ConduitGroups.clear();
-}
-
 // A new transit's starting state: the template's record, or the defaults a
 // new transit record gets.
 TTransit NewTransitModel(int32_t templateId) {
   TTransit t;
   const int index = templateId ? Transits.IndexOfID(templateId) : -1;
   if (index >= 0) {
-    ModelFromRecord(t, *Transits.Items(index));
+    LoadRecordFields(t, *Transits.Items(index));
     t.Comments.clear();
     t.TransitsInProject = 1;
   } else {
     TRecTransit r;
     SetNewTransitDesign(r);
-    ModelFromRecord(t, r);
+    LoadRecordFields(t, r);
   }
   t.Created = t.Modified = NowDateTime();
   t.CreatedBy = t.ModifiedBy = CurrentUserName;
