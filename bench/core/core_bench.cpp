@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
 #include "core/literal_filler.h"
+#include "core/resize.h"
 #include "core/sample_transits.h"
-#include "editor/resize.h"
 
 namespace {
 

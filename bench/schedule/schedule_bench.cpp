@@ -7,11 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/resize.h"
 #include "schedule/schedule.h"
 #include "store/tables.h"
-#ifdef SCHEDULE_BENCH_RESIZE
-#include "editor/resize.h"
-#endif
 
 namespace {
 
@@ -78,11 +76,10 @@ void BM_WholeImportXlsxNoResize(benchmark::State& state) {
 }
 BENCHMARK(BM_WholeImportXlsxNoResize)->Unit(benchmark::kMillisecond);
 
-#ifdef SCHEDULE_BENCH_RESIZE
 void BM_WholeImportXlsxWithResize(benchmark::State& state) {
   const std::string path = Files().Path("g.xlsx");
   TApplyOptions options;
-  options.Threads = 2;
+  options.Threads = static_cast<int>(state.range(0));
   options.Resize = [](TTransit& t) {
     if (t.ConduitArea() == 0) return true;
     TTransit saved = t;
@@ -96,7 +93,7 @@ void BM_WholeImportXlsxWithResize(benchmark::State& state) {
     benchmark::DoNotOptimize(result.Transits.size());
   }
 }
-BENCHMARK(BM_WholeImportXlsxWithResize)->Unit(benchmark::kMillisecond)->Iterations(1);
-#endif
+// On one thread and on two: the argument is the number of threads.
+BENCHMARK(BM_WholeImportXlsxWithResize)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Arg(1)->Arg(2);
 
 }  // namespace

@@ -5,11 +5,12 @@
 #include <ctime>
 
 #include "platform/mdichild.h"
+#include "core/cp1252.h"
 #include "core/errors.h"
 #include "core/transit.h"
 #include "core/units.h"
 #include "store/changes.h"
-#include "store/cp1252.h"
+#include "store/exports.h"
 #include "store/settings.h"
 #include "store/transitrecord.h"
 

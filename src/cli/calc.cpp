@@ -3,8 +3,8 @@
 #include "cli/commands.h"
 #include "cli/transit_json.h"
 #include "core/errors.h"
+#include "core/resize.h"
 #include "core/units.h"
-#include "editor/resize.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include "cli/commands.h"
 #include "cli/transit_json.h"
+#include "core/advice.h"
 #include "core/draw/export.h"
 #include "core/draw/picture.h"
 #include "core/draw/png.h"
 #include "core/errors.h"
 #include "core/units.h"
-#include "editor/advice.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 
 #include "cli/commands.h"
 #include "cli/transit_json.h"
+#include "core/advice.h"
 #include "core/atomicfile.h"
 #include "core/errors.h"
 #include "core/transit.h"
 #include "core/units.h"
-#include "editor/advice.h"
 #include "reports/report.h"
 #include "reports/spreadsheet.h"
 #include "store/config.h"

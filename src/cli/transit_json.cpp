@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "core/errors.h"
-#include "editor/advice.h"
+#include "core/advice.h"
 #include "store/exports.h"
 #include "store/tables.h"
 #include "store/transitrecord.h"

@@ -31,6 +31,7 @@ TSpaceFiller::TSpaceFiller(int width, int height, int cornerRadius)
     : Width(std::max(width, -1) + 1), Height(std::max(height, -1) + 1), CornerRadius(cornerRadius) {
   Words = (Width + 63) / 64;
   Bits.assign(static_cast<size_t>(Words) * Height, 0);
+  ZeroAbove = Height;
   RowFrom.assign(Height, 0);
   RowTo.assign(Height, 0);
   Sweep.assign(Words, 0);
@@ -57,6 +58,7 @@ void TSpaceFiller::PaintDiscRows(int64_t cx, int64_t cy, int64_t d, int64_t from
   toRow = std::min<int64_t>({toRow, cy + d, Height - 1});
   if (fromRow > toRow || cx + d < 0 || cx - d >= Width) return;
   const std::vector<int64_t>& half = HalfWidths(d);
+  ZeroAbove = std::min(ZeroAbove, fromRow);
   for (int64_t y = fromRow; y <= toRow; ++y) {
     if (RowFrom[y] >= RowTo[y]) continue;  // nothing allowed in this row anyway
     // Only the run of possible centres of the row matters.
@@ -79,6 +81,13 @@ void TSpaceFiller::Prepare(int radius, int ring, bool shadowBelow) {
     const int64_t l = S, t = S, r = Width - S, b = Height - S;
     const int64_t corner = S < CornerRadius ? 2 * (CornerRadius - S) : 0;
     for (int64_t y = t; y < b; ++y) {
+      // The region is symmetric top to bottom: the lower half mirrors the upper.
+      const int64_t mirror = t + b - 1 - y;
+      if (mirror < y) {
+        RowFrom[y] = RowFrom[mirror];
+        RowTo[y] = RowTo[mirror];
+        continue;
+      }
       int64_t x0, x1;
       if (raster::RoundRectRowSpan(l, t, r, b, corner, y, x0, x1)) {
         RowFrom[y] = static_cast<int>(x0);
@@ -89,7 +98,12 @@ void TSpaceFiller::Prepare(int radius, int ring, bool shadowBelow) {
   }
   if (!anyRow) return;  // a circle of this size fits nowhere: the map stays forbidden
 
-  std::fill(Bits.begin(), Bits.end(), 0);
+  // Only the rows with a run of possible centres are ever read, so only they
+  // are written: cleared, or given the shadows gathered above them.
+  // Rows above ZeroAbove were never written and are clear already.
+  auto clearRow = [&](int64_t y) {
+    if (y >= ZeroAbove && RowFrom[y] < RowTo[y]) std::memset(&Bits[static_cast<size_t>(y) * Words], 0, Words * sizeof(uint64_t));
+  };
   const int64_t n = static_cast<int64_t>(Placed.size());
   auto distance = [&](const TPlaced& p) {
     return static_cast<int64_t>(p.Outer - p.Ring) + radius + std::max(p.Ring, ring) - 1;
@@ -124,9 +138,14 @@ void TSpaceFiller::Prepare(int radius, int ring, bool shadowBelow) {
         if (any && Covered(Sweep.data(), static_cast<int64_t>(Placed[k].X) - d, static_cast<int64_t>(Placed[k].X) + d))
           Buried[k] = 1;
       }
-      if (any && RowFrom[y] < RowTo[y])
+      if (!any) clearRow(y);
+      else if (RowFrom[y] < RowTo[y]) {
         std::memcpy(&Bits[static_cast<size_t>(y) * Words], Sweep.data(), Words * sizeof(uint64_t));
+        ZeroAbove = std::min<int64_t>(ZeroAbove, y);
+      }
     }
+  } else {
+    for (int64_t y = 0; y < Height; ++y) clearRow(y);
   }
   for (int64_t k = 0; k < n; ++k) {
     if (Buried[k]) continue;

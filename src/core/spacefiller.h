@@ -46,6 +46,7 @@ private:
 
   int Words;                     // 64-bit words per row
   std::vector<uint64_t> Bits;    // Height rows of Words words; set = forbidden
+  int64_t ZeroAbove = 0;         // rows above this one were never written
   std::vector<int> RowFrom, RowTo;  // run of the region of possible centres, [from, to)
   std::vector<uint64_t> Sweep;
   std::vector<int> Order, ByTop;

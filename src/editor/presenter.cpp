@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "platform/mdichild.h"
+#include "core/advice.h"
 #include "core/errors.h"
+#include "core/resize.h"
 #include "core/text.h"
 #include "core/units.h"
-#include "editor/advice.h"
-#include "editor/resize.h"
 #include "editor/storelink.h"
 #include "store/tables.h"
 

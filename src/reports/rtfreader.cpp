@@ -3,36 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/cp1252.h"
 #include "core/errors.h"
 
 namespace {
-
-// Unicode code points of the Windows-1252 bytes 80 to 9F; the five bytes the
-// code page leaves open stand for themselves.
-const uint16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-uint32_t Cp1252(uint8_t byte) { return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte; }
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -137,11 +111,11 @@ private:
           return;
         }
         if (byte == '\t') AddRun(TRtfRun::rkTab);
-        else if (byte >= 0x20) AddCodePoint(Cp1252(byte));
+        else if (byte >= 0x20) AddCodePoint(Cp1252Character(byte));
         return;
       case dFontTable:
         if (byte == ';') FinishFont();
-        else if (byte >= 0x20) AppendUtf8(FontName, Cp1252(byte));
+        else if (byte >= 0x20) AppendUtf8(FontName, Cp1252Character(byte));
         return;
       case dColourTable:
         if (byte == ';') {

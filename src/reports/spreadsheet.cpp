@@ -12,13 +12,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/cp1252.h"
 #include "core/draw/export.h"
 #include "core/enums.h"
 #include "core/errors.h"
 #include "core/transit.h"
 #include "core/units.h"
 #include "reports/rtfwriter.h"
-#include "store/cp1252.h"
 
 namespace {
 
@@ -52,24 +52,12 @@ std::string ValidUtf8(const std::string& text) {
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-    bool valid = length != 0 && i + length <= text.size();
-    uint32_t cp = length == 1 ? c : length == 2 ? (c & 0x1F) : length == 3 ? (c & 0x0F) : (c & 0x07);
-    for (size_t k = 1; valid && k < length; ++k) {
-      const auto d = static_cast<unsigned char>(text[i + k]);
-      valid = (d & 0xC0) == 0x80;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    // No overlong forms, surrogates or values beyond Unicode.
-    if (valid && length > 1)
-      valid = !(length == 2 && cp < 0x80) && !(length == 3 && cp < 0x800) && !(length == 4 && cp < 0x10000) &&
-              !(cp >= 0xD800 && cp <= 0xDFFF) && cp <= 0x10FFFF;
-    if (valid) {
+    char32_t cp;
+    if (const size_t length = DecodeUtf8(text, i, cp); length > 0) {
       out.append(text, i, length);
       i += length;
     } else {
-      out += Cp1252ToUtf8(std::string_view(&text[i], 1));
+      AppendUtf8(out, Cp1252Character(static_cast<unsigned char>(text[i])));
       ++i;
     }
   }

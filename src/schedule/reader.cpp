@@ -12,36 +12,12 @@
 #include <map>
 #include <memory>
 
+#include "core/cp1252.h"
 #include "core/errors.h"
-#include "store/cp1252.h"
 
 namespace {
 
 // ---------------------------------------------------------------- text
-
-bool IsValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    int extra;
-    char32_t min;
-    if (c < 0x80) { ++i; continue; }
-    if ((c & 0xE0) == 0xC0) { extra = 1; min = 0x80; }
-    else if ((c & 0xF0) == 0xE0) { extra = 2; min = 0x800; }
-    else if ((c & 0xF8) == 0xF0) { extra = 3; min = 0x10000; }
-    else return false;
-    if (i + extra >= s.size()) return false;
-    char32_t value = c & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) {
-      const unsigned char d = static_cast<unsigned char>(s[i + k]);
-      if ((d & 0xC0) != 0x80) return false;
-      value = (value << 6) | (d & 0x3F);
-    }
-    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
-    i += extra + 1;
-  }
-  return true;
-}
 
 void CheckCellSize(size_t size) {
   if (size > MaxScheduleCellBytes)

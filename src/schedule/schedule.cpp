@@ -14,8 +14,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/cp1252.h"
 #include "core/errors.h"
-#include "store/cp1252.h"
 #include "store/settings.h"
 #include "store/tables.h"
 #include "store/transitrecord.h"
@@ -108,21 +108,6 @@ std::vector<std::string> SplitRoute(const std::string& text) {
   return names;
 }
 
-// False when some character of the UTF-8 text has no Windows-1252 byte.
-bool FitsDataFile(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    const int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
-    if (extra < 0 || i + static_cast<size_t>(extra) >= text.size() + (extra == 0 ? 1 : 0)) return false;
-    char32_t value = extra == 0 ? c : (c & (0x3F >> extra));
-    for (int k = 1; k <= extra; ++k) value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    if (!FitsCp1252(value)) return false;
-    i += static_cast<size_t>(extra) + 1;
-  }
-  return true;
-}
-
 // A decimal number: an optional sign, digits with at most one separator.
 // Never follows the locale: the separator is the one given.
 bool ParseDecimal(std::string_view text, char separator, double& value) {
@@ -198,46 +183,19 @@ bool SameGroups(std::vector<TConduitGroup> a, std::vector<TConduitGroup> b) {
   return true;
 }
 
-// The fields of a transit record in a model, as LoadFromRecord does for a
-// record in the table.
-void ModelFromRecord(TTransit& t, const TRecTransit& r) {
-  t.Name = r.Name;
-  t.Created = r.Created;
-  t.CreatedBy = r.CreatedBy;
-  t.Modified = r.Modified;
-  t.ModifiedBy = r.ModifiedBy;
-  t.Comments = r.Comments;
-  t.TransitsInProject = r.TransitsInProject;
-  t.Width = r.Width;
-  t.Height = r.Height;
-  t.CornerRadius = r.CornerRadius;
-  t.Depth = r.Depth;
-  t.SparePercentage = r.SparePercentage;
-  t.DefaultConduitType = r.DefaultConduitType;
-  t.FillSystem = r.FillSystem;
-  t.FillSubsystem = r.FillSubsystem;
-  t.Classification = r.Classification;
-  t.SealantCartridge = r.SealantCartridge;
-  t.SealantLayer = r.SealantLayer;
-  t.MiscPar2 = r.MiscPar2;
-  t.MiscPar3 = r.MiscPar3;
-  t.MiscPar4 = r.MiscPar4;
-  t.ConduitGroups.clear();
-}
-
 // A new transit's starting state: the template's record, or the defaults a
 // new transit record gets.
 TTransit NewTransitModel(int32_t templateId) {
   TTransit t;
   const int index = templateId ? Transits.IndexOfID(templateId) : -1;
   if (index >= 0) {
-    ModelFromRecord(t, *Transits.Items(index));
+    LoadRecordFields(t, *Transits.Items(index));
     t.Comments.clear();
     t.TransitsInProject = 1;
   } else {
     TRecTransit r;
     SetNewTransitDesign(r);
-    ModelFromRecord(t, r);
+    LoadRecordFields(t, r);
   }
   t.Created = t.Modified = NowDateTime();
   t.CreatedBy = t.ModifiedBy = CurrentUserName;
@@ -336,7 +294,7 @@ TSchedulePlan PlanSchedule(const TScheduleTable& table, const TScheduleOptions& 
       refuse("no transit");
       continue;
     }
-    auto unfit = std::find_if(names.begin(), names.end(), [](const std::string& n) { return !FitsDataFile(n); });
+    auto unfit = std::find_if(names.begin(), names.end(), [](const std::string& n) { return !FitsCp1252(n); });
     if (unfit != names.end()) {
       refuse("the transit name '" + *unfit + "' holds characters the data file cannot hold");
       continue;
@@ -413,7 +371,7 @@ namespace {
 // threads. The calling thread meanwhile tells the progress and polls for a
 // cancel, so both callbacks stay on the caller's thread. False when
 // cancelled. The first failure of a hook is raised again here.
-bool ResizeModels(std::vector<TTransit*>& models, std::vector<bool>& fitted, const TApplyOptions& options,
+bool ResizeModels(std::vector<TTransit*>& models, std::vector<char>& fitted, const TApplyOptions& options,
                   int progressBase, int total) {
   std::atomic<size_t> next{0};
   std::atomic<int> done{0};
@@ -535,13 +493,14 @@ TApplyResult ApplySchedulePlan(const TSchedulePlan& plan, int32_t projectId, con
         models.push_back(&work[i].Model);
         indexes.push_back(i);
       }
-    std::vector<bool> fitted(models.size(), true);
+    // One byte per model: each thread writes only its own.
+    std::vector<char> fitted(models.size(), 1);
     if (!ResizeModels(models, fitted, options, transits, total)) {
       result.Cancelled = true;
       result.Transits.clear();
       return result;
     }
-    for (size_t k = 0; k < indexes.size(); ++k) work[indexes[k]].Fitted = fitted[k];
+    for (size_t k = 0; k < indexes.size(); ++k) work[indexes[k]].Fitted = fitted[k] != 0;
   }
 
   for (size_t i = 0; i < work.size(); ++i) {

@@ -2,32 +2,35 @@
 
 #include "store/tables.h"
 
+void LoadRecordFields(TTransit& t, const TRecTransit& r) {
+  t.Name = r.Name;
+  t.Created = r.Created;
+  t.CreatedBy = r.CreatedBy;
+  t.Modified = r.Modified;
+  t.ModifiedBy = r.ModifiedBy;
+  t.Comments = r.Comments;
+  t.TransitsInProject = r.TransitsInProject;
+  t.Width = r.Width;
+  t.Height = r.Height;
+  t.CornerRadius = r.CornerRadius;
+  t.Depth = r.Depth;
+  t.SparePercentage = r.SparePercentage;
+  t.DefaultConduitType = r.DefaultConduitType;
+  t.FillSystem = r.FillSystem;
+  t.FillSubsystem = r.FillSubsystem;
+  t.Classification = r.Classification;
+  t.SealantCartridge = r.SealantCartridge;
+  t.SealantLayer = r.SealantLayer;
+  t.MiscPar2 = r.MiscPar2;
+  t.MiscPar3 = r.MiscPar3;
+  t.MiscPar4 = r.MiscPar4;
+  t.ConduitGroups.clear();
+}
+
 void LoadFromRecord(TTransit& t, int32_t transitId) {
   const int index = Transits.IndexOfID(transitId);
   if (index < 0) return;
-  const TRecTransit* r = Transits.Items(index);
-  t.Name = r->Name;
-  t.Created = r->Created;
-  t.CreatedBy = r->CreatedBy;
-  t.Modified = r->Modified;
-  t.ModifiedBy = r->ModifiedBy;
-  t.Comments = r->Comments;
-  t.TransitsInProject = r->TransitsInProject;
-  t.Width = r->Width;
-  t.Height = r->Height;
-  t.CornerRadius = r->CornerRadius;
-  t.Depth = r->Depth;
-  t.SparePercentage = r->SparePercentage;
-  t.DefaultConduitType = r->DefaultConduitType;
-  t.FillSystem = r->FillSystem;
-  t.FillSubsystem = r->FillSubsystem;
-  t.Classification = r->Classification;
-  t.SealantCartridge = r->SealantCartridge;
-  t.SealantLayer = r->SealantLayer;
-  t.MiscPar2 = r->MiscPar2;
-  t.MiscPar3 = r->MiscPar3;
-  t.MiscPar4 = r->MiscPar4;
-  t.ConduitGroups.clear();
+  LoadRecordFields(t, *Transits.Items(index));
   const std::span<const int> conduits = Conduits.IndexesOfTransit(transitId);
   t.ConduitGroups.reserve(conduits.size());
   for (int i : conduits) {

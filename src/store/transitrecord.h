@@ -3,8 +3,13 @@
 
 #include "core/transit.h"
 
+class TRecTransit;
+
 // Exchange between the transit model and its records in the process-wide
 // tables. Both do nothing when there is no transit with that identifier.
+
+// Copies the record's fields into the model and empties its conduit groups.
+void LoadRecordFields(TTransit& transit, const TRecTransit& record);
 
 // Copies the transit record's fields and one conduit group per conduit
 // record of the transit, in table order.

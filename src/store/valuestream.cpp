@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "store/cp1252.h"
+#include "core/cp1252.h"
 
 static_assert(std::endian::native == std::endian::little, "the value encoding assumes a little-endian machine");
 

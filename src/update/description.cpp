@@ -3,18 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/text.h"
+
 std::string LowerText(const std::string& text) {
   std::string lower = text;
   for (char& c : lower)
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
   return lower;
-}
-
-std::string TrimText(const std::string& text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && (unsigned char)text[begin] <= ' ') ++begin;
-  while (end > begin && (unsigned char)text[end - 1] <= ' ') --end;
-  return text.substr(begin, end - begin);
 }
 
 namespace {
@@ -57,7 +52,7 @@ std::string GetValue(const std::string& key, const std::string& text, const std:
 }
 
 std::string DateKey(const std::string& text) {
-  const std::string t = TrimText(text);
+  const std::string t = TrimBlanks(text);
   const size_t first = t.find('/');
   if (first == std::string::npos) return {};
   const size_t second = t.find('/', first + 1);
@@ -136,7 +131,7 @@ bool IsSafeHttpsAddress(const std::string& url) {
 
 std::vector<uint32_t> VersionNumbers(const std::string& text) {
   std::vector<uint32_t> numbers;
-  const std::string t = TrimText(text);
+  const std::string t = TrimBlanks(text);
   size_t i = 0;
   while (i < t.size() && std::isdigit((unsigned char)t[i]) && numbers.size() < 16) {
     uint64_t value = 0;
@@ -187,12 +182,12 @@ TUpdateDescription ReadUpdateDescription(const std::string& text, bool fileSchem
   d.Version = value("#version=");
   d.Date = value("#date=");
   d.FormCaption = value("#formcaption=");
-  d.RedirectToURL = TrimText(value("#redirecttourl="));
-  d.ExecuteFile = TrimText(value("#executefile="));
-  d.WebPage = TrimText(value("#webpage="));
-  d.ApplicationTerminate = LowerText(TrimText(value("#applicationterminate="))) == "true";
+  d.RedirectToURL = TrimBlanks(value("#redirecttourl="));
+  d.ExecuteFile = TrimBlanks(value("#executefile="));
+  d.WebPage = TrimBlanks(value("#webpage="));
+  d.ApplicationTerminate = LowerText(TrimBlanks(value("#applicationterminate="))) == "true";
   for (int n = 1; n <= MaxUpdateFiles; ++n) {
-    const std::string address = TrimText(value("#file" + std::to_string(n) + "="));
+    const std::string address = TrimBlanks(value("#file" + std::to_string(n) + "="));
     if (address.empty()) continue;
     TUpdateFile file;
     file.Number = n;
@@ -205,7 +200,7 @@ TUpdateDescription ReadUpdateDescription(const std::string& text, bool fileSchem
       SplitURL(address, host, path);
       file.Name = ExtractURLFileName(path);
     }
-    file.Sha256 = LowerText(TrimText(value("#sha256_" + std::to_string(n) + "=")));
+    file.Sha256 = LowerText(TrimBlanks(value("#sha256_" + std::to_string(n) + "=")));
     d.Files.push_back(std::move(file));
   }
   return d;

@@ -19,7 +19,6 @@ inline constexpr int MaxUpdateFiles = 20;
 std::string GetValue(const std::string& key, const std::string& text, const std::string& endMark);
 inline const std::string EndOfLine;
 
-std::string TrimText(const std::string& text);
 std::string LowerText(const std::string& text);
 
 // "03/27/2008" becomes "20080327" (the parts around the first two "/" as

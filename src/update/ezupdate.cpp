@@ -13,6 +13,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "core/text.h"
 #include "update/selfinstall.h"
 #include "update/signature.h"
 
@@ -104,11 +105,11 @@ TTransferRequest TEZUpdate::MakeRequest(const std::string& url, int64_t maxBytes
   r.Username = Username;
   r.Password = Password;
   r.UseProxy = Proxy.UseProxy;
-  r.ProxyServer = TrimText(Proxy.ProxyServer);
+  r.ProxyServer = TrimBlanks(Proxy.ProxyServer);
   r.ProxyPort = Proxy.ProxyPort;
-  r.ProxyBypass = TrimText(Proxy.ProxyBypass);
-  r.ProxyUsername = TrimText(Proxy.Username);
-  r.ProxyPassword = TrimText(Proxy.Password);
+  r.ProxyBypass = TrimBlanks(Proxy.ProxyBypass);
+  r.ProxyUsername = TrimBlanks(Proxy.Username);
+  r.ProxyPassword = TrimBlanks(Proxy.Password);
   r.ConnectTimeoutSeconds = ConnectTimeoutSeconds;
   r.StallTimeoutSeconds = StallTimeoutSeconds;
   return r;
@@ -357,7 +358,7 @@ void TEZUpdate::CheckDone(TTransfer& t) {
     return;
   }
   UpdateAvailableFlag = true;
-  if (TrimText(Values.Message).empty() && TrimText(Values.FormCaption).empty()) {
+  if (TrimBlanks(Values.Message).empty() && TrimBlanks(Values.FormCaption).empty()) {
     if (OnUpdateFileMissing) OnUpdateFileMissing();
     return;
   }
@@ -369,7 +370,7 @@ void TEZUpdate::CheckDone(TTransfer& t) {
     return;
   }
   if (!SelfInstallAllowed) {
-    if (OnNewVersionElsewhere) OnNewVersionElsewhere(TrimText(Values.Version), Values.Message, Values.WebPage);
+    if (OnNewVersionElsewhere) OnNewVersionElsewhere(TrimBlanks(Values.Version), Values.Message, Values.WebPage);
     return;
   }
   if (UpdateOption == uoManual) {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "core/errors.h"
+#include "core/advice.h"
 #include "core/draw/transitdrawer.h"
-#include "editor/advice.h"
+#include "core/errors.h"
+#include "core/resize.h"
 #include "editor/editor_fixture.h"
-#include "editor/resize.h"
 #include "store/changes.h"
 #include "store/recordcommands.h"
 

@@ -1,4 +1,4 @@
-#include "store/cp1252.h"
+#include "core/cp1252.h"
 #include "store/helpers.h"
 #include "store/valuestream.h"
 

@@ -1,6 +1,6 @@
 #include "app/gui/programwindows.h"
 
-#include "editor/advice.h"
+#include "core/advice.h"
 #include "editor/gui/editorwindows.h"
 #include "app/gui/listwindows.h"
 #include "reports/gui/reportwindows.h"

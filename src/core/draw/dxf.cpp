@@ -5,21 +5,8 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "core/cp1252.h"
 #include "core/draw/vectorshapes.h"
-
-namespace {
-// The Windows-1252 byte of a character at or above 0x80, or -1.
-int Cp1252Byte(char32_t c) {
-  if (c >= 0xA0 && c <= 0xFF) return static_cast<int>(c);
-  static constexpr char16_t high[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                        0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-  for (int k = 0; k < 32; ++k)
-    if (high[k] != 0 && high[k] == c) return 0x80 + k;
-  return -1;
-}
-}  // namespace
 
 void TDxfWriter::Group(int code, std::string_view value) {
   char head[16];
@@ -63,21 +50,15 @@ std::string TDxfWriter::TextValue(std::string_view utf8) {
       continue;
     }
     // One UTF-8 sequence; a broken one stands as a question mark.
-    const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
-    char32_t code = length == 4 ? c & 0x07 : length == 3 ? c & 0x0F : c & 0x1F;
-    bool ok = length > 0 && i + length <= utf8.size();
-    for (int k = 1; ok && k < length; ++k) {
-      const unsigned char d = static_cast<unsigned char>(utf8[i + k]);
-      ok = (d & 0xC0) == 0x80;
-      code = (code << 6) | (d & 0x3F);
-    }
-    if (!ok || code > 0xFFFF || code < 0x80) {
+    char32_t code;
+    const size_t length = DecodeUtf8(utf8, i, code);
+    if (length == 0 || code > 0xFFFF) {
       out.push_back('?');
-      i += ok ? length : 1;
+      i += length == 0 ? 1 : length;
       continue;
     }
     i += length;
-    if (const int byte = Cp1252Byte(code); byte >= 0) {
+    if (const int byte = Cp1252DefinedByte(code); byte >= 0) {
       out.push_back(static_cast<char>(byte));
       continue;
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/draw/vectorshapes.h"
 #include "core/errors.h"
 #include "core/units.h"
 
@@ -143,44 +144,30 @@ void TTransitDrawer::Draw(TCanvas& canvas) const {
   if (!GridInFront && GridLineWidth >= 1) DrawGrid(canvas);
   DrawWall(canvas);
   const int origin = OriginOffset();
-  const int positions = static_cast<int>(Transit.PlacedPositions.size());
-  for (const TFillItem& item : Transit.FillItems) {
-    const int code = item.CoverCode;
-    if (code > ccWrapNoCrusher) continue;
-    for (int k = 0; k < item.PlacedCount; ++k) {
-      const int index = item.FirstPlaced + k;
-      if (index < 0 || index >= positions) break;
-      const TPlacedPosition& pos = Transit.PlacedPositions[index];
-      const int cx = Trunc(pos.X * Scale) + origin, cy = Trunc(pos.Y * Scale) + origin;
-      switch (code) {
-        case ccKovaCableSleeve:
-        case ccKovaPlasticPipeSleeve:
-        case ccKovaPipeSleeve:
-        case ccSingleCrusher:
-        case ccMultiCrusher:
-          DrawCircle(canvas, cx, cy, item.OuterRadius, SleeveOuterFillColour, true, SleeveOutlineColour);
-          DrawCircle(canvas, cx, cy, item.InnerRadius, SleeveInnerFillColour, true, SleeveOutlineColour);
-          break;
-        case ccPravenSleeve:
-          DrawCircle(canvas, cx, cy, item.OuterRadius, PravenOuterFillColour, true, PravenOutlineColour);
-          DrawCircle(canvas, cx, cy, item.InnerRadius, PravenInnerFillColour, true, PravenOutlineColour);
-          break;
-        case ccClearanceRing:
-          DrawCircle(canvas, cx, cy, item.OuterRadius + item.Ring, 0, false, ClearanceRingColour);
-          break;
-        case ccOversizeCable:
-        case ccOversizePlasticPipe:
-        case ccOversizePipe:
-        case ccWrap:
-        case ccWrapNoCrusher:
-          for (double r = item.OuterRadius; r >= item.ConduitRadius; r -= 2500)
-            DrawCircle(canvas, cx, cy, r, SleeveOuterFillColour, true, SleeveOutlineColour);
-          break;
-        default: break;
-      }
-      DrawCircle(canvas, cx, cy, item.ConduitRadius, ConduitFillColour, true, ConduitOutlineColour);
+  ForEachDrawnCircle(Transit, [&](const TDrawnCircle& circle) {
+    const int cx = Trunc(circle.X * Scale) + origin, cy = Trunc(circle.Y * Scale) + origin;
+    switch (circle.Kind) {
+      case TCircleKind::SleeveOuter:
+      case TCircleKind::CoverLayer:
+        DrawCircle(canvas, cx, cy, circle.Radius, SleeveOuterFillColour, true, SleeveOutlineColour);
+        break;
+      case TCircleKind::SleeveInner:
+        DrawCircle(canvas, cx, cy, circle.Radius, SleeveInnerFillColour, true, SleeveOutlineColour);
+        break;
+      case TCircleKind::PravenOuter:
+        DrawCircle(canvas, cx, cy, circle.Radius, PravenOuterFillColour, true, PravenOutlineColour);
+        break;
+      case TCircleKind::PravenInner:
+        DrawCircle(canvas, cx, cy, circle.Radius, PravenInnerFillColour, true, PravenOutlineColour);
+        break;
+      case TCircleKind::ClearanceRing:
+        DrawCircle(canvas, cx, cy, circle.Radius, 0, false, ClearanceRingColour);
+        break;
+      case TCircleKind::Conduit:
+        DrawCircle(canvas, cx, cy, circle.Radius, ConduitFillColour, true, ConduitOutlineColour);
+        break;
     }
-  }
+  });
   if (GridInFront && GridLineWidth >= 1) DrawGrid(canvas);
 }
 

@@ -10,41 +10,7 @@
 std::vector<TDrawnCircle> DrawnCircles(const TTransit& transit) {
   std::vector<TDrawnCircle> circles;
   circles.reserve(transit.PlacedPositions.size() * 3);
-  const int positions = static_cast<int>(transit.PlacedPositions.size());
-  for (const TFillItem& item : transit.FillItems) {
-    const int code = item.CoverCode;
-    if (code > ccWrapNoCrusher) continue;
-    for (int k = 0; k < item.PlacedCount; ++k) {
-      const int index = item.FirstPlaced + k;
-      if (index < 0 || index >= positions) break;
-      const TPlacedPosition& pos = transit.PlacedPositions[index];
-      auto add = [&](double radius, TCircleKind kind) { circles.push_back({pos.X, pos.Y, radius, kind}); };
-      switch (code) {
-        case ccKovaCableSleeve:
-        case ccKovaPlasticPipeSleeve:
-        case ccKovaPipeSleeve:
-        case ccSingleCrusher:
-        case ccMultiCrusher:
-          add(item.OuterRadius, TCircleKind::SleeveOuter);
-          add(item.InnerRadius, TCircleKind::SleeveInner);
-          break;
-        case ccPravenSleeve:
-          add(item.OuterRadius, TCircleKind::PravenOuter);
-          add(item.InnerRadius, TCircleKind::PravenInner);
-          break;
-        case ccClearanceRing: add(item.OuterRadius + item.Ring, TCircleKind::ClearanceRing); break;
-        case ccOversizeCable:
-        case ccOversizePlasticPipe:
-        case ccOversizePipe:
-        case ccWrap:
-        case ccWrapNoCrusher:
-          for (double r = item.OuterRadius; r >= item.ConduitRadius; r -= 2500) add(r, TCircleKind::CoverLayer);
-          break;
-        default: break;
-      }
-      add(item.ConduitRadius, TCircleKind::Conduit);
-    }
-  }
+  ForEachDrawnCircle(transit, [&](const TDrawnCircle& circle) { circles.push_back(circle); });
   return circles;
 }
 

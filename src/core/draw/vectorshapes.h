@@ -25,8 +25,51 @@ struct TDrawnCircle {
   TCircleKind Kind;
 };
 
-// Every circle of the placed conduits, in drawing order: each conduit's
-// covers from the outside in, then the conduit itself.
+// Calls visit(circle) for every circle of the placed conduits, in drawing
+// order: each conduit's covers from the outside in, then the conduit itself.
+// The one walk over the fill items and their cover codes, for the painted
+// picture and the vector formats alike.
+template <class TVisit>
+void ForEachDrawnCircle(const TTransit& transit, TVisit&& visit) {
+  const int positions = static_cast<int>(transit.PlacedPositions.size());
+  for (const TFillItem& item : transit.FillItems) {
+    const int code = item.CoverCode;
+    if (code > ccWrapNoCrusher) continue;
+    for (int k = 0; k < item.PlacedCount; ++k) {
+      const int index = item.FirstPlaced + k;
+      if (index < 0 || index >= positions) break;
+      const TPlacedPosition& pos = transit.PlacedPositions[index];
+      auto add = [&](double radius, TCircleKind kind) { visit(TDrawnCircle{pos.X, pos.Y, radius, kind}); };
+      switch (code) {
+        case ccKovaCableSleeve:
+        case ccKovaPlasticPipeSleeve:
+        case ccKovaPipeSleeve:
+        case ccSingleCrusher:
+        case ccMultiCrusher:
+          add(item.OuterRadius, TCircleKind::SleeveOuter);
+          add(item.InnerRadius, TCircleKind::SleeveInner);
+          break;
+        case ccPravenSleeve:
+          add(item.OuterRadius, TCircleKind::PravenOuter);
+          add(item.InnerRadius, TCircleKind::PravenInner);
+          break;
+        case ccClearanceRing: add(item.OuterRadius + item.Ring, TCircleKind::ClearanceRing); break;
+        case ccOversizeCable:
+        case ccOversizePlasticPipe:
+        case ccOversizePipe:
+        case ccWrap:
+        case ccWrapNoCrusher:
+          // One layer every 2.5 mm, from the outside in.
+          for (double r = item.OuterRadius; r >= item.ConduitRadius; r -= 2500) add(r, TCircleKind::CoverLayer);
+          break;
+        default: break;
+      }
+      add(item.ConduitRadius, TCircleKind::Conduit);
+    }
+  }
+}
+
+// The same circles as a list.
 std::vector<TDrawnCircle> DrawnCircles(const TTransit& transit);
 
 struct TVectorLayout {

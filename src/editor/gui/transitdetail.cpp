@@ -31,7 +31,7 @@
 #include "core/errors.h"
 #include "editor/gui/drawingexport.h"
 #include "core/units.h"
-#include "editor/advice.h"
+#include "core/advice.h"
 #include "editor/storelink.h"
 #include "store/tables.h"
 #include "platform/gui/qtext.h"

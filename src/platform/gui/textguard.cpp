@@ -8,7 +8,7 @@
 #include <QToolTip>
 #include <QValidator>
 
-#include "store/cp1252.h"
+#include "core/cp1252.h"
 
 namespace {
 

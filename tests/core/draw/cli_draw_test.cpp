@@ -9,12 +9,12 @@
 #include <unistd.h>
 
 #include "cli/transit_json.h"
+#include "core/advice.h"
 #include "core/draw/dxf.h"
 #include "core/draw/picture.h"
 #include "core/draw/png.h"
 #include "core/draw/svg.h"
 #include "core/units.h"
-#include "editor/advice.h"
 
 namespace {
 

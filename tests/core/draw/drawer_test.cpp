@@ -8,12 +8,12 @@
 #include <set>
 
 #include "cli/transit_json.h"
+#include "core/advice.h"
 #include "core/draw/picture.h"
 #include "core/draw/png.h"
 #include "core/errors.h"
 #include "core/units.h"
 #include "reports/wmfplayer.h"
-#include "editor/advice.h"
 
 namespace {
 

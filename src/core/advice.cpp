@@ -1,4 +1,4 @@
-#include "editor/advice.h"
+#include "core/advice.h"
 
 #include "core/units.h"
 

@@ -1,16 +1,28 @@
-#include "editor/resize.h"
+#include "core/resize.h"
 
 #include <algorithm>
 #include <cmath>
 
-bool NeedsGrow(TTransit& t) {
-  t.Fill();
-  bool tooSmall = t.NotPlacedCount > 0 || t.TransitArea() < t.ConduitSleeveSpareArea();
-  if (t.IsSpareApplicable()) tooSmall = tooSmall || t.FillingRate() + t.SparePercentage >= 40;
+namespace {
+// The parts of the judgement that need only the fill items' sizes, not where
+// the filler puts them.
+bool TooSmallByAreas(const TTransit& t) {
+  if (t.TransitArea() < t.ConduitSleeveSpareArea()) return true;
+  if (t.IsSpareApplicable() && t.FillingRate() + t.SparePercentage >= 40) return true;
   if (t.FillSystem == fsKovaMoxel && t.FillSubsystem == fssCFitCrusher)
     for (const TFillItem& item : t.FillItems)
-      if (item.Amount > 0 && item.CoverCode == ccNone) tooSmall = true;
-  return tooSmall;
+      if (item.Amount > 0 && item.CoverCode == ccNone) return true;
+  return false;
+}
+}  // namespace
+
+bool NeedsGrow(TTransit& t) {
+  // The sums alone settle most sizes the search tries; the filler, by far
+  // the dearest part, runs only where they leave the answer open.
+  t.PrepareFillItems();
+  if (TooSmallByAreas(t)) return true;
+  t.Fill();
+  return t.NotPlacedCount > 0;
 }
 
 bool ResizeSearch(TTransit& t, std::chrono::steady_clock::time_point deadline) {
