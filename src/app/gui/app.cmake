@@ -11,7 +11,8 @@ list(REMOVE_ITEM TRELLANE_APP_GUI_SOURCES
 if(TRELLANE_APP_GUI_SOURCES)
   add_library(trellane_app_gui STATIC ${TRELLANE_APP_GUI_SOURCES})
   target_link_libraries(trellane_app_gui PUBLIC trellane_gui_base trellane_store trellane_core Qt6::Widgets Qt6::Svg)
-  foreach(lib trellane_reports trellane_editor_gui trellane_reports_gui trellane_update trellane_update_gui)
+  foreach(lib trellane_reports trellane_editor_gui trellane_reports_gui trellane_update trellane_update_gui
+              trellane_schedule_gui)
     if(TARGET ${lib})
       target_link_libraries(trellane_app_gui PUBLIC ${lib})
     endif()
