@@ -85,7 +85,7 @@ QComboBox* NewCombo(QWidget* parent, const char* name) {
   auto* combo = new QComboBox(parent);
   combo->setObjectName(QLatin1String(name));
   combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  combo->setMinimumContentsLength(18);
+  combo->setMinimumContentsLength(24);
   return combo;
 }
 
@@ -98,7 +98,9 @@ QTreeView* NewPreviewView(QWidget* parent, const char* name, QAbstractItemModel*
   view->setAlternatingRowColors(true);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  view->header()->setStretchLastSection(true);
+  // Every column as wide as its texts, the view scrolls sideways: nothing
+  // is cut, long lists of groups included.
+  view->header()->setStretchLastSection(false);
   view->setMinimumSize(360, 110);
   return view;
 }
@@ -334,7 +336,7 @@ void TfrmScheduleImport::ShowTable(bool keepColumns) {
   {
     const QSignalBlocker blockSheet(cmbSheet), blockDelimiter(cmbDelimiter), blockDecimal(cmbDecimal);
     edtFile->setText(QDir::toNativeSeparators(FilePath));
-    edtFile->setCursorPosition(0);
+    edtFile->setCursorPosition(edtFile->text().size());  // the file's name in sight
     cmbSheet->clear();
     for (const std::string& name : Table.SheetNames) cmbSheet->addItem(Q(name));
     cmbSheet->setCurrentIndex(cmbSheet->findText(Q(Table.SheetName)));
@@ -404,7 +406,7 @@ void TfrmScheduleImport::Replan() {
   CurrentPlan = {};
   QString problem;
   if (!HaveTable) {
-    problem = QStringLiteral("Choose the schedule file with \"Browse...\".");
+    ShowStatus(QStringLiteral("Choose the schedule file with \"Browse...\"."), false);
   } else if (Header.empty()) {
     problem = QStringLiteral("The schedule has no rows.");
   } else {
@@ -420,13 +422,13 @@ void TfrmScheduleImport::Replan() {
   TransitModel->SetPlan(&CurrentPlan, rdoReplace->isChecked());
   RefusedModel->SetPlan(&CurrentPlan);
   for (QTreeView* view : {lvwTransits, lvwRefused})
-    for (int column = 0; column + 1 < view->model()->columnCount(); ++column) view->resizeColumnToContents(column);
+    for (int column = 0; column < view->model()->columnCount(); ++column) view->resizeColumnToContents(column);
   lblTotals->setText(QStringLiteral("Cables read: %1     Cables imported: %2     Rows refused: %3")
                          .arg(CurrentPlan.CablesRead)
                          .arg(CurrentPlan.CablesImported)
                          .arg(CurrentPlan.RowsRefused));
   if (PlanValid && CurrentPlan.Transits.empty()) problem = QStringLiteral("No row can be imported.");
-  ShowStatus(problem, !problem.isEmpty());
+  if (HaveTable) ShowStatus(problem, !problem.isEmpty());
   btnImport->setEnabled(PlanValid && !CurrentPlan.Transits.empty());
 }
 

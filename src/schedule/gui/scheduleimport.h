@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "schedule/gui/schedulesummary.h"
 #include "schedule/schedule.h"
 
 class QCheckBox;
@@ -17,7 +18,6 @@ class QRadioButton;
 class QTreeView;
 class TRefusedRowsModel;
 class TTransitPreviewModel;
-class TfrmScheduleSummary;
 
 // What the import window needs from the program around it. The window that
 // opens it fills these in; an empty one does nothing.

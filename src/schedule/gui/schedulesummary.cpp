@@ -113,7 +113,10 @@ TfrmScheduleSummary::TfrmScheduleSummary(const TApplyResult& result, QWidget* ow
   setTabOrder(lvwTransits, btnOpen);
   setTabOrder(btnOpen, btnClose);
   lvwTransits->setFocus();
-  resize(std::max(sizeHint().width(), 560), 420);
+  // Wide enough for the warnings, within reason.
+  int columns = 0;
+  for (int i = 0; i < 3; ++i) columns += lvwTransits->columnWidth(i);
+  resize(std::clamp(columns + 60, std::max(sizeHint().width(), 560), 900), 420);
 }
 
 bool TfrmScheduleSummary::eventFilter(QObject* watched, QEvent* event) {
