@@ -35,6 +35,9 @@ TfrmTransitList::TfrmTransitList() : TListWindow(lkTransits, QStringLiteral("Tfr
   AddButton("btnProjectDetails", QStringLiteral("Project details"), [this] { ShowProjectDetails(); });
   Buttons->addStretch();
   AddButton("btnChooseColumns", QStringLiteral("Choose columns"), [this] { ChooseColumns(); });
+  // Never so narrow that a button's caption is cut, however it was stored.
+  const QMargins margins = layout()->contentsMargins();
+  setMinimumWidth(std::max(minimumWidth(), Buttons->minimumSize().width() + margins.left() + margins.right()));
 }
 
 void TfrmTransitList::Init(int32_t projectId) {

@@ -515,6 +515,11 @@ TEST_F(ScheduleWindow, FromTheTransitListWithTheKeyboardNotifyingAndSavingOnce) 
   auto* button = Child<QPushButton>(list, "btnImportSchedule");
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->text(), QStringLiteral("Import cable schedule..."));
+  // The list at its narrowest still shows the button's whole caption.
+  list->parentWidget()->resize(1, 1);
+  ProcessEvents();
+  EXPECT_GE(button->width(), button->sizeHint().width());
+  list->parentWidget()->resize(900, 500);
 
   // An open editor of a transit to be changed: the import is refused.
   QWidget* editor = Frame->ShowTransitDetail(existing);
