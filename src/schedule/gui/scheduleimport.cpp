@@ -267,9 +267,9 @@ TfrmScheduleImport::TfrmScheduleImport(int32_t projectId, TScheduleImportLinks l
   layout->addLayout(top, 1);
   layout->addLayout(bottom);
 
-  QWidget* order[] = {btnBrowse, edtFile, cmbSheet, cmbDelimiter, cmbDecimal, cmbTransit, cmbDiameter, cmbUnit,
-                      cmbAmount, cmbTag,   cmbType,  rdoReplace,   rdoAdd,     cmbTemplate, chkResize, lvwTransits,
-                      lvwRefused, btnImport, btnCancel};
+  QWidget* order[] = {edtFile,  btnBrowse,  cmbSheet, cmbDelimiter, cmbDecimal,  cmbTransit,
+                      cmbDiameter, cmbUnit, cmbAmount, cmbTag,      cmbType,      rdoReplace,
+                      rdoAdd,   cmbTemplate, chkResize, lvwTransits, lvwRefused,  btnImport, btnCancel};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
   connect(btnBrowse, &QPushButton::clicked, this, &TfrmScheduleImport::Browse);

@@ -619,6 +619,19 @@ TEST_F(ScheduleWindow, NoTextCutAtItsSmallestAndScreenshots) {
   AddTransit("MCT-01", {{30000, 5}});
   auto dialog = NewDialog();
   Browse(dialog.get(), Csv);
+  // Tab goes down the window as it reads; a text file has no sheet to choose.
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  Child<QLineEdit>(dialog.get(), "edtFile")->setFocus();
+  QStringList visited;
+  for (int i = 0; i < 8; ++i) {
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+    visited << dialog->focusWidget()->objectName();
+  }
+  EXPECT_EQ(visited, (QStringList{QStringLiteral("btnBrowse"), QStringLiteral("cmbDelimiter"),
+                                  QStringLiteral("cmbDecimal"), QStringLiteral("cmbTransit"),
+                                  QStringLiteral("cmbDiameter"), QStringLiteral("cmbUnit"),
+                                  QStringLiteral("cmbAmount"), QStringLiteral("cmbTag")}));
   SaveScreenshot(dialog.get(), QStringLiteral("schedule_import"));
   ExpectNoTextCut(dialog.get());
   EXPECT_LE(dialog->minimumSize().width(), 1000);
