@@ -16,7 +16,8 @@ struct TKey {
 };
 const TKey Keys[] = {{"exports", TFolderKind::Exports},
                      {"reports", TFolderKind::Reports},
-                     {"drawings", TFolderKind::Drawings}};
+                     {"drawings", TFolderKind::Drawings},
+                   {"schedules", TFolderKind::Schedules}};
 
 bool Storable(const std::string& path) {
   return !path.empty() && path.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
@@ -25,11 +26,17 @@ bool Storable(const std::string& path) {
 }  // namespace
 
 std::string& TLastFolders::Of(TFolderKind kind) {
-  return kind == TFolderKind::Exports ? Exports : kind == TFolderKind::Reports ? Reports : Drawings;
+  switch (kind) {
+    case TFolderKind::Exports: return Exports;
+    case TFolderKind::Reports: return Reports;
+    case TFolderKind::Drawings: return Drawings;
+    case TFolderKind::Schedules: return Schedules;
+  }
+  return Exports;
 }
 
 const std::string& TLastFolders::Of(TFolderKind kind) const {
-  return kind == TFolderKind::Exports ? Exports : kind == TFolderKind::Reports ? Reports : Drawings;
+  return const_cast<TLastFolders*>(this)->Of(kind);
 }
 
 std::string LastFoldersPath(const std::string& configFile) {

@@ -6,14 +6,14 @@
 // so the configuration's stored layout stays as it is.
 //
 // The file: the line "Trellane folders 1", then one line per kind that has a
-// folder, "exports=", "reports=" or "drawings=" followed by the folder's path
+// folder, "exports=", "reports=", "drawings=" or "schedules=" followed by the folder's path
 // in UTF-8. Unknown lines are skipped; a path holding a line break or a NUL
 // is never written.
 
-enum class TFolderKind { Exports, Reports, Drawings };
+enum class TFolderKind { Exports, Reports, Drawings, Schedules };
 
 struct TLastFolders {
-  std::string Exports, Reports, Drawings;
+  std::string Exports, Reports, Drawings, Schedules;
   std::string& Of(TFolderKind kind);
   const std::string& Of(TFolderKind kind) const;
 };

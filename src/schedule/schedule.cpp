@@ -506,6 +506,7 @@ TApplyResult ApplySchedulePlan(const TSchedulePlan& plan, int32_t projectId, con
   for (size_t i = 0; i < work.size(); ++i) {
     TAppliedTransit& applied = result.Transits[i];
     const TTransit& model = work[i].Model;
+    applied.Changed = applied.Created || work[i].Changed;
     if (!work[i].Fitted) applied.Warnings.push_back("resize to fit found no size; the transit keeps its size");
     applied.FillingRate = model.FillingRate();
     applied.NotPlaced = static_cast<int>(model.NotPlacedCount);

@@ -99,6 +99,8 @@ struct TAppliedTransit {
   int32_t ID = 0;
   std::string Name;
   bool Created = false;
+  // Created, or an existing transit whose conduit groups differ now.
+  bool Changed = false;
   double FillingRate = 0;
   int NotPlaced = 0;
   std::vector<std::string> Warnings;

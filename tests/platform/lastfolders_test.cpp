@@ -38,8 +38,11 @@ TEST(LastFolders, BesideTheConfigurationAndBackAsWritten) {
 
   // Written again through a temporary: nothing else is left in the folder.
   folders.Of(TFolderKind::Reports) = "/r";
+  folders.Of(TFolderKind::Schedules) = "/yard/schedules";
   WriteLastFolders(path, folders);
   EXPECT_EQ(ReadLastFolders(path).Reports, "/r");
+  EXPECT_EQ(ReadLastFolders(path).Of(TFolderKind::Schedules), "/yard/schedules");
+  EXPECT_EQ(ReadLastFolders(path).Drawings, folders.Drawings);
   std::remove(path.c_str());
   ::rmdir(dir.c_str());
   EXPECT_THROW(WriteLastFolders(dir + "/gone/Trellane.folders", folders), TError);

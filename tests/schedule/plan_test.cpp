@@ -196,8 +196,10 @@ TEST_F(SchedulePlan, ApplyReplacesOrAddsAndStartsNewTransitsFromTheTemplate) {
   EXPECT_EQ(progress, 2);
   ASSERT_EQ(added.Transits.size(), 2u);
   EXPECT_FALSE(added.Transits[0].Created);
+  EXPECT_TRUE(added.Transits[0].Changed);
   EXPECT_EQ(added.Transits[0].ID, existing);
   EXPECT_TRUE(added.Transits[1].Created);
+  EXPECT_TRUE(added.Transits[1].Changed);
   auto groups = Groups();
   EXPECT_EQ(groups["T1"], (std::map<long, int>{{10000, 3}, {30000, 5}}));
   EXPECT_EQ(groups["Other"], (std::map<long, int>{{20000, 2}}));
@@ -315,7 +317,8 @@ TEST_F(SchedulePlan, FiveThousandCablesEqualAnIndependentCount) {
     const std::string before = Snapshot();
     const TSchedulePlan again = PlanSchedule(table, options);
     for (const TPlannedTransit& t : again.Transits) EXPECT_NE(t.ExistingID, 0);
-    ApplySchedulePlan(again, ProjectID, {});
+    const TApplyResult second = ApplySchedulePlan(again, ProjectID, {});
     EXPECT_EQ(Snapshot(), before) << file;
+    for (const TAppliedTransit& t : second.Transits) EXPECT_FALSE(t.Created || t.Changed) << t.Name;
   }
 }

@@ -14,6 +14,11 @@
 #include "platform/gui/qtext.h"
 #include "platform/gui/qtservices.h"
 #include "store/recordcommands.h"
+#include "platform/gui/host.h"
+#include "app/gui/projectwindows.h"
+#include "platform/gui/qtext.h"
+#include "platform/gui/qtservices.h"
+#include "schedule/gui/scheduleimport.h"
 
 namespace {
 const QString TransitFilter = QStringLiteral("Transit files (*.htf)");
@@ -30,10 +35,14 @@ TfrmTransitList::TfrmTransitList() : TListWindow(lkTransits, QStringLiteral("Tfr
   AddButton("btnCopy", QStringLiteral("Copy"), [this] { CopyTransit(); });
   AddButton("btnExport", QStringLiteral("Export to file"), [this] { ExportTransit(); });
   AddButton("btnImport", QStringLiteral("Import from file"), [this] { ImportTransit(); });
+  AddButton("btnImportSchedule", QStringLiteral("Import cable schedule..."), [this] { ImportSchedule(); });
   AddButton("btnMaterials", QStringLiteral("Materials"), [this] { ShowMaterials(); });
   AddButton("btnProjectDetails", QStringLiteral("Project details"), [this] { ShowProjectDetails(); });
   Buttons->addStretch();
   AddButton("btnChooseColumns", QStringLiteral("Choose columns"), [this] { ChooseColumns(); });
+  // Never so narrow that a button's caption is cut, however it was stored.
+  const QMargins margins = layout()->contentsMargins();
+  setMinimumWidth(std::max(minimumWidth(), Buttons->minimumSize().width() + margins.left() + margins.right()));
 }
 
 void TfrmTransitList::Init(int32_t projectId) {
@@ -128,6 +137,27 @@ void TfrmTransitList::ImportTransit() {
   }
   Refresh(id);
   Message("Transit '" + TransitName(id) + "' imported from\r" + S(path));
+}
+
+void TfrmTransitList::ImportSchedule() {
+  TScheduleImportLinks links;
+  links.EditorOpen = [](int32_t transitId) {
+    const std::vector<TfrmMDIchild*>& open = OpenChildWindows();
+    return std::any_of(open.begin(), open.end(), [&](const TfrmMDIchild* child) {
+      return child->ViewID == transitId && child->ClassName() == "TfrmTransitDetail";
+    });
+  };
+  links.Applied = [](const TApplyResult& result) {
+    bool changed = false;
+    for (const TAppliedTransit& t : result.Transits) {
+      if (t.Created) NotifyAll(nkTransitCreated, t.ID);
+      changed = changed || t.Changed;
+    }
+    // The lists once for all of them.
+    if (changed) NotifyAll(nkTransitChanged, -1);
+  };
+  TfrmScheduleImport dialog(ViewID, std::move(links), this);
+  dialog.exec();
 }
 
 void TfrmTransitList::ShowMaterials() {

@@ -18,6 +18,8 @@ public:
   void CopyTransit();
   void ExportTransit();
   void ImportTransit();
+  // "Import cable schedule...": the schedule import into this project.
+  void ImportSchedule();
   void ShowMaterials();
   void ShowProjectDetails();
 

@@ -3,11 +3,14 @@
 // keyboard only shows there. Read from _NET_CLIENT_LIST_STACKING and
 // _NET_ACTIVE_WINDOW; screenshots go to the screenshot folder for review.
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
+#include <cmath>
 #include <csignal>
+#include <map>
 #include <sys/stat.h>
 
 #include "editor/stored_transits.h"
@@ -120,13 +123,22 @@ protected:
     const auto m = hex.match(text);
     return m.hasMatch() ? m.captured().toULongLong(nullptr, 16) : 0;
   }
+  // xdotool's pattern (a POSIX extended expression) of exactly this caption:
+  // only its special characters escaped, as GNU reads "\'" as the text's end.
+  static QString ExactName(const QString& caption) {
+    QString pattern = QStringLiteral("^");
+    for (QChar c : caption) {
+      if (QStringLiteral(".[]{}()*+?^$|\\").contains(c)) pattern += QLatin1Char('\\');
+      pattern += c;
+    }
+    return pattern + QLatin1Char('$');
+  }
   // The program's visible window with exactly this caption (0 when none).
   qulonglong Window(const QString& caption) {
     const QStringList ids = Tool("xdotool", QStringList{QStringLiteral("search"), QStringLiteral("--all"),
                                                         QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
                                                         QString::number(Trellane.processId()), QStringLiteral("--name"),
-                                                        QLatin1Char('^') + QRegularExpression::escape(caption) +
-                                                            QLatin1Char('$')})
+                                                        ExactName(caption)})
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return ids.isEmpty() ? 0 : ids.last().toULongLong();
   }
@@ -264,4 +276,65 @@ TEST_F(DesktopStacking, ClosingTheEditorBringsTheTransitListForward) {
   ASSERT_EQ(layout.size(), 2u);
   EXPECT_EQ(layout.back(), "TfrmTransitList");
   EXPECT_EQ(layout.front(), "TfrmProjectList");
+}
+
+// "Import cable schedule..." from the transit list, with the keyboard: the
+// import window is on top with the keyboard, so is its file dialog, and the
+// summary it leaves up afterwards; the data file holds the new transits.
+TEST_F(DesktopStacking, TheScheduleImportIsOnTopWithTheKeyboard) {
+  if (!Missing.empty()) GTEST_SKIP() << Missing << " is missing";
+  const QString schedule = Dir.filePath(QStringLiteral("yard schedule.csv"));
+  {
+    QFile file(schedule);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Tag;Penetration;Outer diameter;Qty\r\nC-1;Deck 4;12,5;2\r\nC-2;\"Deck 4; Deck 5\";20,5;1\r\n"
+               "C-3;;10;1\r\n");
+  }
+  const qulonglong frame = Start();
+  ASSERT_NE(frame, 0u);
+  Keys("ctrl+F4");  // the editor closes; the transit list is in front with its list focused
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Active() == frame; }, 5000));
+  // From the list along its buttons: add, delete, copy, export, import, and
+  // "Import cable schedule...".
+  Tool("xdotool", {"key", "--clearmodifiers", "--delay", "80", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "space"});
+  const QString caption = QStringLiteral("Import cable schedule into project 'Harbour deck'");
+  qulonglong import = 0;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (import = Window(caption)) != 0; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Active() == import && Stacking().back() == import; }, 5000))
+      << "the import window holds the keyboard and is the top window";
+
+  Keys("alt+b");
+  qulonglong files = 0;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (files = Window(QStringLiteral("Open cable schedule"))) != 0; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Active() == files && Stacking().back() == files; }, 5000));
+  Tool("xdotool", QStringList{QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), schedule});
+  Keys("Return");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Window(QStringLiteral("Open cable schedule")) == 0; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Active() == import && Stacking().back() == import; }, 5000));
+  Screenshot(QStringLiteral("desktop_schedule_import"));
+
+  Keys("ctrl+Return");
+  qulonglong summary = 0;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (summary = Window(QStringLiteral("Cable schedule imported"))) != 0; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Window(caption) == 0; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Active() == summary && Stacking().back() == summary; }, 5000))
+      << "the summary holds the keyboard and is the top window";
+  Screenshot(QStringLiteral("desktop_schedule_summary"));
+  Keys("Escape");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Window(QStringLiteral("Cable schedule imported")) == 0 && Active() == frame; },
+                              5000));
+
+  EndAndReadLayout();
+  ASSERT_TRUE(LoadDataFile(Places.DataFile));
+  std::map<std::string, std::map<long, int>> groups;
+  for (int i = 0; i < Transits.Count(); ++i) {
+    const TRecTransit* t = Transits.Items(i);
+    if (t->ProjectID != ProjectID) continue;
+    for (int c : Conduits.IndexesOfTransit(t->ID))
+      groups[t->Name][std::lround(Conduits.Items(c)->OuterDiameter)] += Conduits.Items(c)->Amount;
+  }
+  CloseDataFile();
+  EXPECT_EQ(groups["Deck 4"], (std::map<long, int>{{12500, 2}, {20500, 1}})) << "replaced";
+  EXPECT_EQ(groups["Deck 5"], (std::map<long, int>{{20500, 1}}));
+  EXPECT_EQ(groups.size(), 2u);
 }
