@@ -126,7 +126,6 @@ protected:
       ExpectInFront(w, what);
       if (boxes == 0) Desktop.Shot(QStringLiteral("desktop-") + QString::fromLatin1(what));
       ++boxes;
-      QTest::qWait(400);  // a user reads the box before answering it
       Desktop.Key(QStringLiteral("Return"));
       (void)QTest::qWaitFor([&] { return Desktop.Active() != w; }, 5000);
     }
@@ -139,7 +138,6 @@ protected:
     const int boxes = AnswerBoxesUntilUserName(p, dialog, "start");
     EXPECT_EQ(boxes, 0) << "no box at this start";
     if (!dialog) return 0;
-    QTest::qWait(300);
     Desktop.Key(QStringLiteral("Return"));
     return Desktop.WaitForActive(MainTitle, p->processId());
   }
@@ -176,9 +174,8 @@ TEST_F(DesktopSession, FirstStartAndASecondCopy) {
   const auto stacking = Desktop.Stacking();
   ASSERT_GE(stacking.size(), 2u);
   EXPECT_EQ(Desktop.Title(stacking[stacking.size() - 2]), MainTitle) << "the dialog is above its main window";
-  // It stays until the user answers it.
-  QTest::qWait(1000);
-  EXPECT_EQ(Desktop.Active(), dialog);
+  EXPECT_TRUE(TDesktop::Stays([&] { return Desktop.Active() == dialog; }, 1000))
+      << "it stays until the user answers it";
   Desktop.Shot(QStringLiteral("desktop-user-name"));
   Desktop.Type(QStringLiteral("Ada Lovelace"), 20);
   Desktop.Key(QStringLiteral("Return"));
@@ -195,8 +192,7 @@ TEST_F(DesktopSession, FirstStartAndASecondCopy) {
   const qulonglong box = Desktop.WaitForActive(QStringLiteral("Trellane"), second->processId());
   ASSERT_NE(box, 0u) << ErrorsOf(second).toStdString();
   ExpectInFront(box, "second copy");
-  QTest::qWait(1000);
-  EXPECT_EQ(Desktop.Active(), box) << "the box waits for the answer";
+  EXPECT_TRUE(TDesktop::Stays([&] { return Desktop.Active() == box; }, 1000)) << "the box waits for the answer";
   EXPECT_EQ(second->state(), QProcess::Running);
   Desktop.Shot(QStringLiteral("desktop-second-copy"));
   Desktop.Key(QStringLiteral("Return"));
@@ -263,20 +259,15 @@ TEST_F(DesktopSession, AFailingBackgroundSaveLeavesTheTypingAlone) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   }
   Desktop.Key(QStringLiteral("Insert"));  // a new project in the project list
-  QTest::qWait(300);
-  Desktop.Type(QStringLiteral("RO test"), 250);  // well past the save a second after the change
-  size_t most = 0;
-  for (int i = 0; i < 5; ++i) {
-    most = std::max(most, Desktop.Stacking().size());
-    QTest::qWait(100);
-  }
+  Desktop.Type(QStringLiteral("RO"), 30);
+  // The save a second after the change fails while the user is typing; the
+  // rest of the name comes after it.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ErrorsOf(p).contains("Error writing datafile"); }, 15000))
+      << ErrorsOf(p).toStdString();
+  Desktop.Type(QStringLiteral(" test"), 100);
+  EXPECT_EQ(Desktop.Stacking().size(), 1u) << "no window besides the main window";
   EXPECT_EQ(Desktop.Active(), main) << "no box took the focus";
   Desktop.Key(QStringLiteral("Return"));  // the project window's OK
-  QTest::qWait(500);
-  EXPECT_EQ(most, 1u) << "no window besides the main window";
-  EXPECT_EQ(Desktop.Stacking().size(), 1u);
-  EXPECT_EQ(Desktop.Active(), main);
-  EXPECT_TRUE(ErrorsOf(p).contains("Error writing datafile"));
   Desktop.Shot(QStringLiteral("desktop-save-failed"));
 
   ASSERT_TRUE(QFile::remove(folder));
@@ -292,6 +283,8 @@ TEST_F(DesktopSession, AFailingBackgroundSaveLeavesTheTypingAlone) {
       },
       15000);
   EXPECT_TRUE(saved) << "the retry saved the project with its whole name";
+  EXPECT_EQ(Desktop.Stacking().size(), 1u) << "no window besides the main window";
+  EXPECT_EQ(Desktop.Active(), main);
   Desktop.Shot(QStringLiteral("desktop-save-retried"));
   Terminate(p);
 }
@@ -320,19 +313,17 @@ TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
   Desktop.Key(QStringLiteral("End"));
   Desktop.Type(QStringLiteral(" 2"), 30);
   Desktop.Key(QStringLiteral("Tab"));
-  QTest::qWait(300);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(recovery).entryList(QDir::Files).size() == 1; }, 5000))
+      << "the renamed transit's copy";
   // A new transit from the project's transit list, behind it: its editor
   // opens with the name field ready.
   Desktop.Key(QStringLiteral("ctrl+Tab"));
-  QTest::qWait(300);
   Desktop.Key(QStringLiteral("Insert"));
-  QTest::qWait(500);
   Desktop.Type(QStringLiteral("Fresh"), 30);
   Desktop.Key(QStringLiteral("Tab"));
-  QTest::qWait(300);
-  Desktop.Shot(QStringLiteral("desktop-recovery-before"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(recovery).entryList(QDir::Files).size() == 2; }, 5000))
       << QDir(recovery).entryList(QDir::Files).join(' ').toStdString();
+  Desktop.Shot(QStringLiteral("desktop-recovery-before"));
   Terminate(first);
   Desktop.Shot(QStringLiteral("desktop-recovery-after"));
   const QJsonObject data = Dump();
@@ -346,7 +337,6 @@ TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
   qulonglong dialog = 0;
   EXPECT_EQ(AnswerBoxesUntilUserName(second, dialog, "restart"), 0);
   ASSERT_NE(dialog, 0u);
-  QTest::qWait(300);
   Desktop.Key(QStringLiteral("Return"));
   int offers = 0;
   for (int i = 0; i < copies.size(); ++i) {
@@ -355,12 +345,11 @@ TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
     ++offers;
     ExpectInFront(box, "recovery");
     Desktop.Shot(QStringLiteral("desktop-recovery-offer"));
-    QTest::qWait(400);
     Desktop.Key(QStringLiteral("Return"));  // "Restore"
     (void)QTest::qWaitFor([&] { return Desktop.Active() != box; }, 5000);
   }
   EXPECT_EQ(offers, copies.size());
-  QTest::qWait(1500);
+  ASSERT_NE(Desktop.WaitForActive(MainTitle, second->processId()), 0u) << "the main window again";
   Desktop.Shot(QStringLiteral("desktop-recovery-restored"));
   Terminate(second);
   const QJsonArray after = Dump().value(QStringLiteral("transits")).toArray();

@@ -130,7 +130,7 @@ TEST_F(DesktopStacking, TheEditorStaysInFrontAfterItsDepthQuestion) {
   Desktop.Key(QStringLiteral("Return"));  // Yes
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return Window(QStringLiteral("Resize transit")) == 0 && Desktop.Active() == frame; }, 10000));
-  QTest::qWait(300);  // the frame settles its activation (nothing to poll for: it must not change)
+  EXPECT_TRUE(TDesktop::Stays([&] { return Desktop.Active() == frame; }, 300)) << "the frame keeps the keyboard";
   Desktop.Shot(QStringLiteral("desktop_after_resize"));
   const std::vector<std::string> layout = EndAndReadLayout();
   ASSERT_EQ(layout.size(), 3u);
