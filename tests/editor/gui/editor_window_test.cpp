@@ -653,25 +653,31 @@ TEST_F(EditorWindowTest, FixedWindowSizeAndTextTheDataFileCannotHold) {
   SetLeftOutNotifier(nullptr);
 }
 
-TEST_F(EditorWindowTest, Screenshots) {
+// A dense KOVA transit (both pages), a round GRENTAX one, and the same in
+// inches: every text in the editor shows whole.
+TEST_F(EditorWindowTest, EveryTextShowsWholeForDenseRoundAndInchTransits) {
   Settings.AntiAliasing = true;
   TTransit dense = DenseCableTransit();
   dense.SparePercentage = 10;
   TfrmTransitDetail* kova = Open(StoreTransit(dense, "KOVA cables"));
   Settle(kova);
+  EXPECT_TRUE(guitest::TextsWhole(kova));
   guitest::SaveScreenshot(Sub(kova), QStringLiteral("editor_kova_cables"));
   kova->pgcTransitdata->setCurrentIndex(1);
+  EXPECT_TRUE(guitest::TextsWhole(kova));
   guitest::SaveScreenshot(Sub(kova), QStringLiteral("editor_kova_cables_list"));
   Sub(kova)->close();
 
   TfrmTransitDetail* round = Open(StoreTransit(RoundGrentaxTransit(), "Round GRENTAX"));
   Settle(round);
+  EXPECT_TRUE(guitest::TextsWhole(round));
   guitest::SaveScreenshot(Sub(round), QStringLiteral("editor_grentax_round"));
   CurrentLengthUnit = luInch;
   NotifyAll(nkUnitChanged, 0);
   Settle(round);
   EXPECT_EQ(round->lblWidthUnit->text(), QStringLiteral("inch"));
   EXPECT_EQ(round->edsWidth->decimals(), 4);
+  EXPECT_TRUE(guitest::TextsWhole(round));
   guitest::SaveScreenshot(Sub(round), QStringLiteral("editor_inch"));
   ProcessEvents();
 }
