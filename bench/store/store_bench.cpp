@@ -3,14 +3,14 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
-#include <zlib.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "store/datafile.h"
 #include "platform/dialogs.h"
+#include "store/messages.h"
+#include "store/repeated_zlib.h"
 #include "store/large_datafile.h"
 #include "store/transitrecord.h"
 
@@ -93,8 +93,7 @@ BENCHMARK(BM_LoadFromRecordAfterChange)->Unit(benchmark::kMillisecond);
 namespace {
 
 // A data file whose one customer name claims 1 GiB and really holds it
-// (about 1 MiB compressed): the 1 MiB piece is deflated once after a full
-// flush and its bytes repeated.
+// (about 1 MiB compressed).
 std::string HugeTextDataFile() {
   auto put = [](std::string& s, int32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); };
   std::string prefix;
@@ -105,28 +104,7 @@ std::string HugeTextDataFile() {
   put(prefix, 16);
   prefix += "RecCustomer_V100";
   put(prefix, 1 << 30);
-  const std::string chunk(1 << 20, 'x');
-  z_stream z{};
-  deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-  auto run = [&z](const std::string& in, int flush) {
-    std::string out;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    z.avail_in = static_cast<uInt>(in.size());
-    do {
-      unsigned char buffer[1 << 16];
-      z.next_out = buffer;
-      z.avail_out = sizeof buffer;
-      deflate(&z, flush);
-      out.append(reinterpret_cast<char*>(buffer), sizeof buffer - z.avail_out);
-    } while (z.avail_out == 0);
-    return out;
-  };
-  std::string file = "\x78\xDA" + run(prefix, Z_FULL_FLUSH);
-  const std::string block = run(chunk, Z_FULL_FLUSH);
-  for (int i = 0; i < 1024; ++i) file += block;
-  file += run(std::string(12, '\0'), Z_FINISH);
-  deflateEnd(&z);
-  return file + std::string(4, '\0');  // the check value is never reached
+  return storetest::RepeatedZlib(prefix, std::string(1 << 20, 'x'), 1024, std::string(12, '\0'));
 }
 
 }  // namespace

@@ -126,14 +126,17 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
   file.Commit();
 }
 
-void KeepCopyAtomically(const std::string& from, const std::string& to) {
+void KeepCopyAtomically(const std::string& from, const std::string& to, bool mayLink) {
   // A hard link under a fresh name: link() never follows or replaces
   // anything at its new name.
-  int error = EEXIST;
+  int error = EPERM;  // as where hard links are not allowed
   std::string name;
-  for (int attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
-    name = TempNameFor(to);
-    error = ::link(from.c_str(), name.c_str()) == 0 ? 0 : errno;
+  if (mayLink) {
+    error = EEXIST;
+    for (int attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
+      name = TempNameFor(to);
+      error = ::link(from.c_str(), name.c_str()) == 0 ? 0 : errno;
+    }
   }
   if (error == 0) {
     // Held open so that only our own link is ever removed.

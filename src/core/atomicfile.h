@@ -67,8 +67,8 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes);
 // system allows it, else a flushed copy), put in place by a rename of a fresh
 // name of its own, so that whatever was at `to` (a file, a planted link) is
 // replaced and never written through. TFileError on failure; `to` then
-// stays as it was.
-void KeepCopyAtomically(const std::string& from, const std::string& to);
+// stays as it was. Without mayLink always a flushed copy.
+void KeepCopyAtomically(const std::string& from, const std::string& to, bool mayLink = true);
 
 // For tests: the source of the random part of temporary names (nullptr:
 // back to the system's random numbers). Lets a test plant something at the

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/atomicfile.h"
 #include "update/description.h"
 #include "update/trash.h"
 
@@ -101,52 +102,22 @@ bool MakeBackupCopy(const std::string& file, const std::string& backup, std::str
   if (::lstat(file.c_str(), &a) == 0 && ::lstat(backup.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
       a.st_ino == b.st_ino)
     return true;  // already its second name
-  const std::string folder = FolderOf(backup);
-  std::string temporary = folder + "." + ProgramFileName + ".old-XXXXXX";
-  const int to = ::mkstemp(temporary.data());
-  if (to < 0) {
-    reason = "The old program cannot be kept as a backup: " + std::string(std::strerror(errno));
+  try {
+    KeepCopyAtomically(file, backup, hardLink);
+  } catch (const TFileError& e) {
+    reason = "The old program cannot be kept as a backup: " +
+             std::string(e.Step == TFileError::Create && e.Errno == EEXIST ? "its temporary name was taken."
+                                                                           : std::strerror(e.Errno));
     return false;
   }
-  bool ok = false;
-  if (hardLink) {
-    // The name mkstemp made is ours: it can be swapped for a second name of
-    // the file, which costs no space.
-    ::close(to);
-    ok = ::unlink(temporary.c_str()) == 0 && ::link(file.c_str(), temporary.c_str()) == 0;
-    if (!ok && errno == EEXIST) {
-      reason = "The old program cannot be kept as a backup: its temporary name was taken.";
-      return false;
-    }
-  }
-  if (!ok) {
-    // No hard links here: a copy, through a temporary no one else can have made.
-    int copy = to;
-    if (hardLink) {
-      copy = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-      if (copy < 0) {
-        reason = "The old program cannot be kept as a backup: " + std::string(std::strerror(errno));
-        return false;
-      }
-    }
-    const int from = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat st {};
-    ok = from >= 0 && ::fstat(from, &st) == 0 && S_ISREG(st.st_mode) && CopyInto(from, copy) &&
-         ::fchmod(copy, ProgramMode()) == 0 && ::fsync(copy) == 0;
-    const int error = errno;
-    if (from >= 0) ::close(from);
-    ok = ::close(copy) == 0 && ok;
-    if (!ok) {
-      ::unlink(temporary.c_str());
-      reason = "The old program cannot be kept as a backup: " + std::string(std::strerror(error));
-      return false;
-    }
-  }
-  // The earlier backup goes only now, when the new one is whole.
-  if (::rename(temporary.c_str(), backup.c_str()) != 0) {
-    reason = "The old program cannot be kept as a backup: " + std::string(std::strerror(errno));
-    ::unlink(temporary.c_str());
-    return false;
+  // A copy (not a second name) is a program of its own: runnable, with
+  // plain bits, never the old file's.
+  const int fd = ::open(backup.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) {
+    struct stat kept {};
+    if (::fstat(fd, &kept) == 0 && S_ISREG(kept.st_mode) && (kept.st_dev != a.st_dev || kept.st_ino != a.st_ino))
+      ::fchmod(fd, ProgramMode());
+    ::close(fd);
   }
   return true;
 }

@@ -55,8 +55,9 @@ TInstallOutcome InstallNewVersion(const std::string& installerPath, const std::s
 // over it. False, with the reason, leaves the old program as it was.
 bool ReplaceProgramFile(const std::string& source, const std::string& target, std::string& reason);
 
-// Keeps file as backup: a second name of it (hardLink) or else a copy, made
-// under a temporary name of our own and renamed over backup only when whole,
-// so an earlier backup survives a failure and a link planted at backup is
-// replaced, never written through. False with the reason.
+// Keeps file as backup: a second name of it (where hardLink and the file
+// system allow) or else a runnable copy, made under a temporary name of our
+// own and renamed over backup only when whole, so an earlier backup survives
+// a failure and a link planted at backup is replaced, never written through.
+// False with the reason.
 bool MakeBackupCopy(const std::string& file, const std::string& backup, std::string& reason, bool hardLink = true);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 
@@ -36,6 +37,13 @@ private:
 // or, for other dialogs, the button with this text.
 void ClickMessageBoxButton(QWidget* box, int standardButton);
 void ClickButtonWithText(QWidget* dialog, const QString& text);
+
+// The visible labels, push buttons, check boxes and radio buttons in root
+// (itself included) whose text does not show whole, each as "name: text".
+// Empty when every text fits the room its widget gives it.
+QStringList CutTexts(QWidget* root);
+// For EXPECT_TRUE: every text in root shows whole; the failure names those cut.
+::testing::AssertionResult TextsWhole(QWidget* root);
 
 // Saves widget->grab() as SCREENSHOT_DIR/name.png (the suffix of
 // TRELLANE_SCREENSHOT_SUFFIX appended), for review; not an assertion.

@@ -66,6 +66,7 @@ TEST_F(Processes, OnlyOneCopyHoldsTheDataFile) {
   ASSERT_NE(other, nullptr);
   for (int i = 0; i < 3000 && ReadFile(path + ".out").find("ready") == std::string::npos; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_NE(ReadFile(path + ".out").find("ready"), std::string::npos) << "the other process holds the file";
   Customers.Items(0)->Name = "left alone";
   EXPECT_FALSE(LoadDataFile(path));
   EXPECT_EQ(Shown, std::vector<std::string>{"err:Can't open datafile, Trellane is already running?"});

@@ -9,6 +9,7 @@
 #include "store/exports.h"
 #include "store/filesave.h"
 #include "store/helpers.h"
+#include "store/repeated_zlib.h"
 
 using namespace storetest;
 
@@ -26,45 +27,6 @@ TBytes Header() { return TBytes().Str("Version_1.00"); }
 bool IsRegularFile(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// A zlib stream of prefix, `repeat` times chunk, then suffix, made without
-// compressing the whole: chunk is deflated once after a full flush (which
-// makes its bytes independent of what came before) and those bytes are
-// repeated. The check value is that of the whole payload, so zlib itself
-// reads the file as it is.
-std::string RepeatedZlib(const std::string& prefix, const std::string& chunk, size_t repeat,
-                         const std::string& suffix) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  auto run = [&z](const std::string& in, int flush) {
-    std::string out;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    z.avail_in = static_cast<uInt>(in.size());
-    do {
-      unsigned char buffer[1 << 16];
-      z.next_out = buffer;
-      z.avail_out = sizeof buffer;
-      deflate(&z, flush);
-      out.append(reinterpret_cast<char*>(buffer), sizeof buffer - z.avail_out);
-    } while (z.avail_out == 0);
-    return out;
-  };
-  std::string body = run(prefix, Z_FULL_FLUSH);
-  const std::string block = run(chunk, Z_FULL_FLUSH);
-  for (size_t i = 0; i < repeat; ++i) body += block;
-  body += run(suffix, Z_FINISH);
-  deflateEnd(&z);
-  auto adler = [](const std::string& s) {
-    return adler32(1, reinterpret_cast<const Bytef*>(s.data()), static_cast<uInt>(s.size()));
-  };
-  uLong check = adler(prefix);
-  const uLong chunkCheck = adler(chunk);
-  for (size_t i = 0; i < repeat; ++i) check = adler32_combine(check, chunkCheck, static_cast<z_off_t>(chunk.size()));
-  check = adler32_combine(check, adler(suffix), static_cast<z_off_t>(suffix.size()));
-  std::string file = "\x78\xDA" + body;
-  for (int shift = 24; shift >= 0; shift -= 8) file += static_cast<char>((check >> shift) & 0xFF);
-  return file;
 }
 
 // A text of 1 GiB, stored whole: 1024 pieces of 1 MiB.

@@ -201,8 +201,9 @@ TEST_F(SelfInstall, TheEarlierBackupSurvivesAFullDiskAndAPlantedLink) {
   EXPECT_FALSE(copied);
   EXPECT_NE(reason.find("The old program cannot be kept as a backup"), std::string::npos) << reason;
   EXPECT_EQ(ReadFile(backup), "earlier backup");
+  // Nothing is left of the copy that did not fit.
   for (const auto& entry : std::filesystem::directory_iterator(Folder.Path()))
-    EXPECT_EQ(entry.path().filename().string().rfind(".trellane", 0), std::string::npos) << entry.path();
+    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
 
   // A link planted at the backup's name is replaced, never written through,
   // by a copy and by a second name alike.
@@ -215,6 +216,10 @@ TEST_F(SelfInstall, TheEarlierBackupSurvivesAFullDiskAndAPlantedLink) {
     EXPECT_EQ(ReadFile(victim), "victim");
     EXPECT_FALSE(std::filesystem::is_symlink(backup));
     EXPECT_EQ(ReadFile(backup), ReadFile(Target));
+    // A copy stays a runnable program.
+    struct stat st {};
+    ASSERT_EQ(::lstat(backup.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0700, 0700u) << std::oct << st.st_mode;
   }
   // The install keeps the old program the same way.
   std::filesystem::remove(backup);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTest>
+#include <QTimer>
 
 #include "core/sample_transits.h"
 #include "core/units.h"
@@ -34,8 +35,13 @@ std::unique_ptr<TfrmTransitDetail> OpenDense() {
   editor->Init(Transits.Items(index)->ID);
   editor->resize(1000, 700);
   editor->show();
-  QApplication::processEvents();
-  QTest::qWait(150);  // the drawing at the new size
+  // The drawing at the new size.
+  (void)QTest::qWaitFor(
+      [&] {
+        return !editor->tmrRedrawTransitAfterResize->isActive() && editor->imgTransit->isVisible() &&
+               editor->imgTransit->Image().size() == editor->imgTransit->DeviceSize();
+      },
+      10000);
   QApplication::processEvents();
   return editor;
 }

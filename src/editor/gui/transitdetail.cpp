@@ -342,13 +342,15 @@ void TfrmTransitDetail::BuildControls() {
   lblConduitSleeveArea = Label(grpConduitsLower, "lblConduitSleeveArea", "");
   lblConduitSleeveSpareAreaC = Label(grpConduitsLower, "lblConduitSleeveSpareAreaC", "Cable+sleeve+spare area:");
   lblConduitSleeveSpareArea = Label(grpConduitsLower, "lblConduitSleeveSpareArea", "");
+  // The counts' row spans both columns, so that a long count such as
+  // "(OD's: 10)" never narrows the captions' column below.
   auto* counts = new QHBoxLayout;
   counts->setSpacing(6);
+  counts->addWidget(lblStatConduitsC);
   counts->addStretch(1);
   counts->addWidget(lblStatConduits);
   counts->addWidget(lblStatODs);
-  stats->addWidget(lblStatConduitsC, 0, 0);
-  stats->addLayout(counts, 0, 1);
+  stats->addLayout(counts, 0, 0, 1, 2);
   QLabel* captions[] = {lblAvailableAreaC, lblConduitAreaC, lblConduitSleeveAreaC, lblConduitSleeveSpareAreaC};
   QLabel* values[] = {lblAvailableArea, lblConduitArea, lblConduitSleeveArea, lblConduitSleeveSpareArea};
   for (int i = 0; i < 4; ++i) {

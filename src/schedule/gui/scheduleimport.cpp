@@ -447,7 +447,7 @@ void TfrmScheduleImport::Import() {
       if (t.ExistingID != 0 && Links.EditorOpen(t.ExistingID)) open << Q(t.Name);
     if (!open.isEmpty()) {
       if (open.size() > 10) open = open.mid(0, 10) << QStringLiteral("...");
-      TQtMessageBoxes(this).ShowMessage(
+      TQtDialogs(this).ShowMessage(
           "These transits are open in an editor. Close them before the import:\r" + S(open.join(QLatin1Char('\r'))),
           S(windowTitle()));
       return;

@@ -8,12 +8,12 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRect>
-#include <QStandardPaths>
 #include <QTest>
 #include <csignal>
 #include <map>
 #include <vector>
 
+#include "gui_support/desktop.h"
 #include "mainwindow_fixture.h"
 #include "store/config.h"
 #include "store/datafile.h"
@@ -33,133 +33,6 @@ const QString MainTitle = QStringLiteral("KOVA / GRENTAX / PRAVEN Trellane");
 const QString UserNameTitle = QStringLiteral("Enter username");
 const QString RunningMessage = QStringLiteral("Can't open datafile, Trellane is already running?");
 
-// An X server of its own (the first free display, told through -displayfd)
-// with openbox on it.
-class TDesktop {
-public:
-  ~TDesktop() {
-    for (QProcess* p : {&Wm, &X}) {
-      if (p->state() == QProcess::NotRunning) continue;
-      p->terminate();
-      if (!p->waitForFinished(3000)) p->kill();
-      p->waitForFinished(3000);
-    }
-  }
-
-  bool Start(QString& why) {
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
-    for (const char* tool : {"xdotool", "xprop", "xwininfo", "import"})
-      if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-        why = QStringLiteral("no ") + QString::fromLatin1(tool);
-        return false;
-      }
-    if (xvfb.isEmpty() || openbox.isEmpty()) {
-      why = QStringLiteral("no Xvfb or openbox");
-      return false;
-    }
-    X.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                   QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24")});
-    if (!X.waitForStarted() || !QTest::qWaitFor([&] { return X.canReadLine(); }, 10000)) {
-      why = QStringLiteral("Xvfb did not start");
-      return false;
-    }
-    Display = QLatin1Char(':') + QString::fromLatin1(X.readLine()).trimmed();
-    Env = QProcessEnvironment::systemEnvironment();
-    Env.insert(QStringLiteral("DISPLAY"), Display);
-    Wm.setProcessEnvironment(Env);
-    // On a loaded machine openbox may come up slowly or, rarely, give up:
-    // one more start before the test fails, with what it said.
-    bool managed = false;
-    for (int attempt = 0; attempt < 2 && !managed; ++attempt) {
-      if (Wm.state() == QProcess::NotRunning) Wm.start(openbox, {});
-      managed = Wm.waitForStarted() &&
-                QTest::qWaitFor(
-                    [&] { return Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"); }, 20000);
-    }
-    if (!managed) {
-      why = QStringLiteral("openbox did not start: ") + QString::fromLocal8Bit(Wm.readAllStandardError());
-      return false;
-    }
-    return true;
-  }
-
-  QString Run(const char* tool, const QStringList& args) const {
-    QProcess p;
-    p.setProcessEnvironment(Env);
-    p.start(QString::fromLatin1(tool), args);
-    if (!p.waitForFinished(5000)) {
-      p.kill();
-      p.waitForFinished(1000);
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-  }
-
-  // The managed windows, bottom first (the last is on top).
-  std::vector<qulonglong> Stacking() const { return Ids(Run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"})); }
-  qulonglong Active() const {
-    const auto ids = Ids(Run("xprop", {"-root", "_NET_ACTIVE_WINDOW"}));
-    return ids.empty() ? 0 : ids.front();
-  }
-  QString Title(qulonglong window) const {
-    return window ? Run("xdotool", {"getwindowname", QString::number(window)}) : QString();
-  }
-  qint64 Pid(qulonglong window) const {
-    return window ? Run("xdotool", {"getwindowpid", QString::number(window)}).toLongLong() : 0;
-  }
-  // Where the window shows on the screen; empty when it is not viewable.
-  QRect Geometry(qulonglong window) const {
-    const QString info = Run("xwininfo", {"-id", QString::number(window)});
-    if (!info.contains(QStringLiteral("IsViewable"))) return {};
-    auto field = [&](const QString& name) {
-      const int at = info.indexOf(name);
-      return at < 0 ? 0 : info.mid(at + name.size()).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
-    };
-    return {field(QStringLiteral("Absolute upper-left X:")), field(QStringLiteral("Absolute upper-left Y:")),
-            field(QStringLiteral("Width:")), field(QStringLiteral("Height:"))};
-  }
-  void Key(const QString& keys) const { Run("xdotool", {"key", "--clearmodifiers", keys}); }
-  void Type(const QString& text, int delayMs) const {
-    Run("xdotool", {"type", "--delay", QString::number(delayMs), text});
-  }
-  // A picture of the whole screen in the screenshot folder, for looking at.
-  void Shot(const QString& name) const {
-    QDir().mkpath(QStringLiteral(TRELLANE_SCREENSHOT_DIR));
-    Run("import", {"-window", "root", QStringLiteral(TRELLANE_SCREENSHOT_DIR "/desktop-") + name + ".png"});
-  }
-
-  // Waits for the focus to go to a window whose title starts with title
-  // (and, when given, of that process); returns it or 0.
-  qulonglong WaitForActive(const QString& title, qint64 pid = 0, int timeoutMs = 15000) const {
-    qulonglong found = 0;
-    (void)QTest::qWaitFor(
-        [&] {
-          const qulonglong w = Active();
-          if (w && Title(w).startsWith(title) && (!pid || Pid(w) == pid)) found = w;
-          return found != 0;
-        },
-        timeoutMs);
-    return found;
-  }
-
-  QString Display;
-  QProcessEnvironment Env;
-
-private:
-  static std::vector<qulonglong> Ids(const QString& text) {
-    std::vector<qulonglong> ids;
-    const int hash = text.indexOf(QLatin1Char('#'));
-    if (hash < 0) return ids;
-    for (const QString& part : text.mid(hash + 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-      bool ok = false;
-      const qulonglong id = part.trimmed().toULongLong(&ok, 16);
-      if (ok && id) ids.push_back(id);
-    }
-    return ids;
-  }
-  QProcess X, Wm;
-};
-
 class DesktopSession : public TProgramFilesTest {
 protected:
   void SetUp() override {
@@ -167,7 +40,7 @@ protected:
     if (Program.isEmpty()) GTEST_SKIP() << "the program is not built";
     QString why;
     // Missing tools skip the test; tools that are there but fail it.
-    if (!Desktop.Start(why)) {
+    if (!Desktop.Start(QSize(1280, 1024), why)) {
       if (why.startsWith(QStringLiteral("no "))) GTEST_SKIP() << why.toStdString();
       FAIL() << why.toStdString();
     }
@@ -202,22 +75,9 @@ protected:
   QString Home() const { return Dir.filePath(QStringLiteral("home")); }
 
   QProcess* StartProgram() {
-    QProcessEnvironment env = Desktop.Env;
-    env.insert(QStringLiteral("HOME"), Home());
-    env.insert(QStringLiteral("XDG_DATA_HOME"), Home() + "/data");
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), Home() + "/config");
-    env.insert(QStringLiteral("XDG_STATE_HOME"), Home() + "/state");
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), Home() + "/cache");
-    QDir().mkpath(Home() + "/runtime");
-    QFile::setPermissions(Home() + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), Home() + "/runtime");
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.remove(QStringLiteral("QT_SCALE_FACTOR"));
     auto* p = new QProcess;
     Started.push_back(p);
-    p->setProcessEnvironment(env);
-    p->start(Program, {});
-    EXPECT_TRUE(p->waitForStarted());
+    EXPECT_TRUE(Desktop.Launch(*p, Program, {}, Home()));
     return p;
   }
 
@@ -240,8 +100,8 @@ protected:
     EXPECT_EQ(stacking.back(), box) << "the box that holds the focus is the top window";
     const QRect r = Desktop.Geometry(box);
     ASSERT_FALSE(r.isEmpty()) << "the box is viewable";
-    EXPECT_LT(std::abs(r.center().x() - 640), 80);
-    EXPECT_LT(std::abs(r.center().y() - 512), 120);
+    EXPECT_LT(std::abs(r.center().x() - Desktop.Screen.width() / 2), 80);
+    EXPECT_LT(std::abs(r.center().y() - Desktop.Screen.height() / 2), 120);
   }
 
   // Answers every box with Enter until the user name dialog holds the focus;
@@ -264,9 +124,8 @@ protected:
         break;
       }
       ExpectInFront(w, what);
-      if (boxes == 0) Desktop.Shot(QString::fromLatin1(what));
+      if (boxes == 0) Desktop.Shot(QStringLiteral("desktop-") + QString::fromLatin1(what));
       ++boxes;
-      QTest::qWait(400);  // a user reads the box before answering it
       Desktop.Key(QStringLiteral("Return"));
       (void)QTest::qWaitFor([&] { return Desktop.Active() != w; }, 5000);
     }
@@ -279,7 +138,6 @@ protected:
     const int boxes = AnswerBoxesUntilUserName(p, dialog, "start");
     EXPECT_EQ(boxes, 0) << "no box at this start";
     if (!dialog) return 0;
-    QTest::qWait(300);
     Desktop.Key(QStringLiteral("Return"));
     return Desktop.WaitForActive(MainTitle, p->processId());
   }
@@ -316,10 +174,9 @@ TEST_F(DesktopSession, FirstStartAndASecondCopy) {
   const auto stacking = Desktop.Stacking();
   ASSERT_GE(stacking.size(), 2u);
   EXPECT_EQ(Desktop.Title(stacking[stacking.size() - 2]), MainTitle) << "the dialog is above its main window";
-  // It stays until the user answers it.
-  QTest::qWait(1000);
-  EXPECT_EQ(Desktop.Active(), dialog);
-  Desktop.Shot(QStringLiteral("user-name"));
+  EXPECT_TRUE(TDesktop::Stays([&] { return Desktop.Active() == dialog; }, 1000))
+      << "it stays until the user answers it";
+  Desktop.Shot(QStringLiteral("desktop-user-name"));
   Desktop.Type(QStringLiteral("Ada Lovelace"), 20);
   Desktop.Key(QStringLiteral("Return"));
   const qulonglong main = Desktop.WaitForActive(MainTitle, first->processId());
@@ -335,10 +192,9 @@ TEST_F(DesktopSession, FirstStartAndASecondCopy) {
   const qulonglong box = Desktop.WaitForActive(QStringLiteral("Trellane"), second->processId());
   ASSERT_NE(box, 0u) << ErrorsOf(second).toStdString();
   ExpectInFront(box, "second copy");
-  QTest::qWait(1000);
-  EXPECT_EQ(Desktop.Active(), box) << "the box waits for the answer";
+  EXPECT_TRUE(TDesktop::Stays([&] { return Desktop.Active() == box; }, 1000)) << "the box waits for the answer";
   EXPECT_EQ(second->state(), QProcess::Running);
-  Desktop.Shot(QStringLiteral("second-copy"));
+  Desktop.Shot(QStringLiteral("desktop-second-copy"));
   Desktop.Key(QStringLiteral("Return"));
   ASSERT_TRUE(second->waitForFinished(5000));
   EXPECT_EQ(second->exitCode(), 1);
@@ -403,21 +259,16 @@ TEST_F(DesktopSession, AFailingBackgroundSaveLeavesTheTypingAlone) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   }
   Desktop.Key(QStringLiteral("Insert"));  // a new project in the project list
-  QTest::qWait(300);
-  Desktop.Type(QStringLiteral("RO test"), 250);  // well past the save a second after the change
-  size_t most = 0;
-  for (int i = 0; i < 5; ++i) {
-    most = std::max(most, Desktop.Stacking().size());
-    QTest::qWait(100);
-  }
+  Desktop.Type(QStringLiteral("RO"), 30);
+  // The save a second after the change fails while the user is typing; the
+  // rest of the name comes after it.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ErrorsOf(p).contains("Error writing datafile"); }, 15000))
+      << ErrorsOf(p).toStdString();
+  Desktop.Type(QStringLiteral(" test"), 100);
+  EXPECT_EQ(Desktop.Stacking().size(), 1u) << "no window besides the main window";
   EXPECT_EQ(Desktop.Active(), main) << "no box took the focus";
   Desktop.Key(QStringLiteral("Return"));  // the project window's OK
-  QTest::qWait(500);
-  EXPECT_EQ(most, 1u) << "no window besides the main window";
-  EXPECT_EQ(Desktop.Stacking().size(), 1u);
-  EXPECT_EQ(Desktop.Active(), main);
-  EXPECT_TRUE(ErrorsOf(p).contains("Error writing datafile"));
-  Desktop.Shot(QStringLiteral("save-failed"));
+  Desktop.Shot(QStringLiteral("desktop-save-failed"));
 
   ASSERT_TRUE(QFile::remove(folder));
   ASSERT_TRUE(QDir().rename(folder + ".away", folder));
@@ -432,7 +283,9 @@ TEST_F(DesktopSession, AFailingBackgroundSaveLeavesTheTypingAlone) {
       },
       15000);
   EXPECT_TRUE(saved) << "the retry saved the project with its whole name";
-  Desktop.Shot(QStringLiteral("save-retried"));
+  EXPECT_EQ(Desktop.Stacking().size(), 1u) << "no window besides the main window";
+  EXPECT_EQ(Desktop.Active(), main);
+  Desktop.Shot(QStringLiteral("desktop-save-retried"));
   Terminate(p);
 }
 
@@ -460,21 +313,19 @@ TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
   Desktop.Key(QStringLiteral("End"));
   Desktop.Type(QStringLiteral(" 2"), 30);
   Desktop.Key(QStringLiteral("Tab"));
-  QTest::qWait(300);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(recovery).entryList(QDir::Files).size() == 1; }, 5000))
+      << "the renamed transit's copy";
   // A new transit from the project's transit list, behind it: its editor
   // opens with the name field ready.
   Desktop.Key(QStringLiteral("ctrl+Tab"));
-  QTest::qWait(300);
   Desktop.Key(QStringLiteral("Insert"));
-  QTest::qWait(500);
   Desktop.Type(QStringLiteral("Fresh"), 30);
   Desktop.Key(QStringLiteral("Tab"));
-  QTest::qWait(300);
-  Desktop.Shot(QStringLiteral("recovery-before"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(recovery).entryList(QDir::Files).size() == 2; }, 5000))
       << QDir(recovery).entryList(QDir::Files).join(' ').toStdString();
+  Desktop.Shot(QStringLiteral("desktop-recovery-before"));
   Terminate(first);
-  Desktop.Shot(QStringLiteral("recovery-after"));
+  Desktop.Shot(QStringLiteral("desktop-recovery-after"));
   const QJsonObject data = Dump();
   const QJsonArray transits = data.value(QStringLiteral("transits")).toArray();
   ASSERT_EQ(transits.size(), 1) << "the never-saved new transit is gone";
@@ -486,7 +337,6 @@ TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
   qulonglong dialog = 0;
   EXPECT_EQ(AnswerBoxesUntilUserName(second, dialog, "restart"), 0);
   ASSERT_NE(dialog, 0u);
-  QTest::qWait(300);
   Desktop.Key(QStringLiteral("Return"));
   int offers = 0;
   for (int i = 0; i < copies.size(); ++i) {
@@ -494,14 +344,13 @@ TEST_F(DesktopSession, UnsavedEditorWorkComesBackAfterSigterm) {
     if (!box || Desktop.Title(box) == MainTitle) break;
     ++offers;
     ExpectInFront(box, "recovery");
-    Desktop.Shot(QStringLiteral("recovery-offer"));
-    QTest::qWait(400);
+    Desktop.Shot(QStringLiteral("desktop-recovery-offer"));
     Desktop.Key(QStringLiteral("Return"));  // "Restore"
     (void)QTest::qWaitFor([&] { return Desktop.Active() != box; }, 5000);
   }
   EXPECT_EQ(offers, copies.size());
-  QTest::qWait(1500);
-  Desktop.Shot(QStringLiteral("recovery-restored"));
+  ASSERT_NE(Desktop.WaitForActive(MainTitle, second->processId()), 0u) << "the main window again";
+  Desktop.Shot(QStringLiteral("desktop-recovery-restored"));
   Terminate(second);
   const QJsonArray after = Dump().value(QStringLiteral("transits")).toArray();
   ASSERT_EQ(after.size(), 1) << "a restored new transit is new again: it goes unsaved as before";

@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QKeyEvent>
 #include <QTest>
 #include <QToolButton>
@@ -144,10 +146,17 @@ TEST_F(Dialogs, UserNameDialogOfATestBuildConfirmsItselfForQX) {
   EXPECT_EQ(CurrentUserName, "ignored");
 }
 
-TEST_F(Dialogs, UserNameScreenshot) {
-  CurrentUserName = "engineer";
+// A full name shows whole in the field, and so do the label and the button.
+TEST_F(Dialogs, UserNameDialogShowsAFullNameWhole) {
+  CurrentUserName = "Pieter van den Broek";
   TfrmUsername dialog;
   dialog.show();
+  guitest::ProcessEvents();
+  QStyleOptionFrame option;
+  option.initFrom(dialog.edtUsername);
+  const QRect room = dialog.style()->subElementRect(QStyle::SE_LineEditContents, &option, dialog.edtUsername);
+  EXPECT_LE(dialog.edtUsername->fontMetrics().horizontalAdvance(dialog.edtUsername->text()), room.width() - 4);
+  EXPECT_TRUE(guitest::TextsWhole(&dialog));
   guitest::SaveScreenshot(&dialog, QStringLiteral("username"));
 }
 

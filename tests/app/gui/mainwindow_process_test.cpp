@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 #include <csignal>
 #include <fcntl.h>
@@ -12,6 +11,8 @@
 #include <unistd.h>
 
 #include "app/gui/mainwindow.h"
+#include "gui_support/desktop.h"
+#include "mainwindow.h"
 #include "mainwindow_fixture.h"
 #include "app/gui/startup.h"
 #include "store/changes.h"
@@ -74,59 +75,35 @@ const QString Program;
 
 TEST_F(MainWindowProcess, ASecondCopyIsRefusedAndSigtermSavesTheFirst) {
   if (Program.isEmpty()) GTEST_SKIP() << "the program is not built";
-  const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-  const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-  if (xvfb.isEmpty() || xdotool.isEmpty()) GTEST_SKIP() << "Xvfb and xdotool answer the second copy's message";
+  // Both copies on a desktop of their own, where a key press answers the
+  // second copy's message box as a user would.
+  TDesktop desktop;
+  QString why;
+  if (!desktop.Start(QSize(1024, 768), why)) {
+    if (why.startsWith(QStringLiteral("no "))) GTEST_SKIP() << why.toStdString();
+    FAIL() << why.toStdString();
+  }
 
   QProcess first;
-  first.setProcessEnvironment(Environment());
-  first.start(Program, {});
-  ASSERT_TRUE(first.waitForStarted());
+  ASSERT_TRUE(desktop.Launch(first, Program, {}, Dir.path()));
   ASSERT_TRUE(QTest::qWaitFor([&] { return Locked(Places.DataFile); }, 10000)) << "the first copy holds the file";
   const ino_t inode = Inode(Places.DataFile);
   QFile file(QString::fromStdString(Places.DataFile));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray bytes = file.readAll();
   file.close();
+  // Past its start the first copy's main window is up, asking for the user name.
+  const qulonglong userName = desktop.WaitForActive(QStringLiteral("Enter username"), first.processId());
+  ASSERT_NE(userName, 0u) << first.readAllStandardError().toStdString();
 
-  // The second copy on a display of its own, where a key press answers its
-  // message box as a user would.
-  QProcess server;
-  server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                      QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                      QStringLiteral("1024x768x24")});
-  ASSERT_TRUE(server.waitForStarted());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return server.canReadLine(); }, 10000));
-  const QString display = QLatin1Char(':') + QString::fromLatin1(server.readLine()).trimmed();
-  QProcessEnvironment env = Environment("xcb");
-  env.insert(QStringLiteral("DISPLAY"), display);
   QProcess second;
-  second.setProcessEnvironment(env);
-  second.start(Program, {});
-  ASSERT_TRUE(second.waitForStarted());
-  QByteArray errors;
-  const QByteArray message = "Can't open datafile, Trellane is already running?";
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] {
-        errors += second.readAllStandardError();
-        return errors.contains(message) || second.state() == QProcess::NotRunning;
-      },
-      15000))
-      << errors.toStdString();
-  QProcessEnvironment keys = QProcessEnvironment::systemEnvironment();
-  keys.insert(QStringLiteral("DISPLAY"), display);
-  for (int i = 0; i < 30 && second.state() != QProcess::NotRunning; ++i) {
-    QProcess key;
-    key.setProcessEnvironment(keys);
-    key.start(xdotool, {QStringLiteral("key"), QStringLiteral("Return")});
-    key.waitForFinished(3000);
-    second.waitForFinished(300);
-  }
-  ASSERT_TRUE(second.state() == QProcess::NotRunning || second.waitForFinished(3000));
-  errors += second.readAllStandardError();
-  server.terminate();
-  server.waitForFinished(3000);
-  EXPECT_TRUE(errors.contains(message)) << errors.toStdString();
+  ASSERT_TRUE(desktop.Launch(second, Program, {}, Dir.path()));
+  const qulonglong box = desktop.WaitForActive(QStringLiteral("Trellane"), second.processId());
+  ASSERT_NE(box, 0u) << second.readAllStandardError().toStdString();
+  desktop.Key(QStringLiteral("Return"));
+  ASSERT_TRUE(second.waitForFinished(10000));
+  const QByteArray errors = second.readAllStandardError();
+  EXPECT_TRUE(errors.contains("Can't open datafile, Trellane is already running?")) << errors.toStdString();
   EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(second.exitCode(), 1);
   // The first copy's file is untouched and still held.
@@ -136,10 +113,9 @@ TEST_F(MainWindowProcess, ASecondCopyIsRefusedAndSigtermSavesTheFirst) {
   file.close();
   EXPECT_TRUE(Locked(Places.DataFile));
   EXPECT_EQ(first.state(), QProcess::Running);
+  EXPECT_EQ(desktop.Window(first.processId(), QStringLiteral("Enter username")), userName) << "still asking";
 
-  // SIGTERM: the first copy saves as at a normal close and ends with 0. Past
-  // the splash's wait its main window is up, asking for the user name.
-  QTest::qWait(2000);
+  // SIGTERM: the first copy saves as at a normal close and ends with 0.
   const ino_t config = Inode(Places.ConfigFile);
   ::kill(pid_t(first.processId()), SIGTERM);
   ASSERT_TRUE(first.waitForFinished(10000));

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "cli/transit_json.h"
 #include "core/advice.h"
+#include "draw/test_files.h"
 #include "core/draw/dxf.h"
 #include "core/draw/picture.h"
 #include "core/draw/png.h"
@@ -19,12 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-  std::stringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
 
 class CliDraw : public ::testing::Test {
 protected:

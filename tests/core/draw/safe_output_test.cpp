@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "cli/transit_json.h"
+#include "draw/test_files.h"
 #include "core/atomicfile.h"
 #include "core/draw/export.h"
 #include "core/draw/png.h"
@@ -24,12 +24,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-  std::stringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
 
 bool IsRegularFile(const fs::path& path) {
   struct stat st;

@@ -171,9 +171,16 @@ protected:
       if (dynamic_cast<TfrmTransitDetail*>(w)->ViewID() == id) return true;
     return false;
   }
-  // Lets the redraw timers run out.
-  void Settle() {
-    QTest::qWait(250);
+  // Waits until the editor's drawing is redrawn at its present size: no
+  // redraw pending, the picture shown and one image pixel per screen pixel.
+  void Settle(TfrmTransitDetail* e) {
+    EXPECT_TRUE(QTest::qWaitFor(
+        [e] {
+          return !e->tmrRedrawTransitAfterResize->isActive() && !e->tmrRedrawTransitAfterChange->isActive() &&
+                 e->imgTransit->isVisible() && e->imgTransit->Image().size() == e->imgTransit->DeviceSize();
+        },
+        10000))
+        << "the drawing is not redrawn";
     ProcessEvents();
   }
 
@@ -255,7 +262,7 @@ TEST_F(EditorWindowTest, DesigningATransitFromScratchAndSavingItUnderANewName) {
   EXPECT_FALSE(e->btnUndo->isEnabled());
   EXPECT_EQ(e->windowTitle(), QStringLiteral("Transit 'Deck 4 pipes'"));
   EXPECT_EQ(changes, 1);
-  Settle();
+  Settle(e);
   guitest::SaveScreenshot(Sub(e), QStringLiteral("editor_grentax_metal_pipes"));
 }
 
@@ -600,7 +607,7 @@ TEST_F(EditorWindowTest, ADoubleClickOnAConduitEditsItsGroupAtEveryPixelRatio) {
   TTransit t = MakeTransit(fsKova, ctCables, clA, 200, 200, 10, 200);
   AddGroup(t, 1, 60);
   TfrmTransitDetail* e = Open(StoreTransit(t, "A"));
-  Settle();
+  Settle(e);
   const qreal ratio = e->imgTransit->devicePixelRatioF();
   EXPECT_EQ(e->imgTransit->Image().size(), e->imgTransit->size() * ratio);  // one image pixel per screen pixel
   const TTransit& m = Model(e);
@@ -646,39 +653,45 @@ TEST_F(EditorWindowTest, FixedWindowSizeAndTextTheDataFileCannotHold) {
   SetLeftOutNotifier(nullptr);
 }
 
-TEST_F(EditorWindowTest, Screenshots) {
+// A dense KOVA transit (both pages), a round GRENTAX one, and the same in
+// inches: every text in the editor shows whole.
+TEST_F(EditorWindowTest, EveryTextShowsWholeForDenseRoundAndInchTransits) {
   Settings.AntiAliasing = true;
   TTransit dense = DenseCableTransit();
   dense.SparePercentage = 10;
   TfrmTransitDetail* kova = Open(StoreTransit(dense, "KOVA cables"));
-  Settle();
+  Settle(kova);
+  EXPECT_TRUE(guitest::TextsWhole(kova));
   guitest::SaveScreenshot(Sub(kova), QStringLiteral("editor_kova_cables"));
   kova->pgcTransitdata->setCurrentIndex(1);
+  EXPECT_TRUE(guitest::TextsWhole(kova));
   guitest::SaveScreenshot(Sub(kova), QStringLiteral("editor_kova_cables_list"));
   Sub(kova)->close();
 
   TfrmTransitDetail* round = Open(StoreTransit(RoundGrentaxTransit(), "Round GRENTAX"));
-  Settle();
+  Settle(round);
+  EXPECT_TRUE(guitest::TextsWhole(round));
   guitest::SaveScreenshot(Sub(round), QStringLiteral("editor_grentax_round"));
   CurrentLengthUnit = luInch;
   NotifyAll(nkUnitChanged, 0);
-  Settle();
+  Settle(round);
   EXPECT_EQ(round->lblWidthUnit->text(), QStringLiteral("inch"));
   EXPECT_EQ(round->edsWidth->decimals(), 4);
+  EXPECT_TRUE(guitest::TextsWhole(round));
   guitest::SaveScreenshot(Sub(round), QStringLiteral("editor_inch"));
   ProcessEvents();
 }
 
 TEST_F(EditorWindowTest, ResizingHidesTheDrawingUntilItIsDrawnAtTheNewSize) {
   TfrmTransitDetail* e = Open(StoreTransit(CableTransit(), "A"));
-  Settle();
+  Settle(e);
   const QSize before = e->imgTransit->Image().size();
   Sub(e)->resize(Sub(e)->size() + QSize(120, 80));
   EXPECT_FALSE(e->imgTransit->isVisible());
   EXPECT_TRUE(e->tmrRedrawTransitAfterResize->isActive());
   EXPECT_EQ(e->btnSaveAs->x(), e->width() - 77);  // the buttons keep to the right edge
   EXPECT_EQ(e->grpDrawing->width(), e->width() - 280);
-  Settle();
+  Settle(e);
   EXPECT_TRUE(e->imgTransit->isVisible());
   EXPECT_EQ(e->imgTransit->Image().size(), e->imgTransit->DeviceSize());
   EXPECT_NE(e->imgTransit->Image().size(), before);
@@ -788,7 +801,7 @@ TEST_F(EditorWindowTest, TextsAreWholeAndChoicesWithoutAChoiceAreGrey) {
   CurrentUserName = t.CreatedBy;
   TfrmTransitDetail* e = Open(StoreTransit(t, "Spare"));
   CurrentUserName = "tester";
-  Settle();
+  Settle(e);
   ASSERT_EQ(e->size(), QSize(TfrmTransitDetail::DesignWidth, TfrmTransitDetail::DesignHeight));
   ASSERT_TRUE(e->lblWarning->text().contains(QStringLiteral("\nYou can only add more cables")))
       << e->lblWarning->text().toStdString() << " spare " << Model(e).SparePercentage << " rate "
@@ -847,7 +860,7 @@ TEST_F(EditorWindowTest, TextsAreWholeAndChoicesWithoutAChoiceAreGrey) {
 
   TfrmTransitDetail* tpl = Open(StoreTransit(MakeTransit(fsKova, ctCables, clA, 300, 300, 150, 200), "R300",
                                              TemplateProjectID));
-  Settle();
+  Settle(tpl);
   EXPECT_EQ(tpl->pgcTransitdata->currentIndex(), 0);
   EXPECT_TRUE(tpl->lblTemplateNote->isVisible());
   EXPECT_FALSE(e->lblTemplateNote->isVisibleTo(e));

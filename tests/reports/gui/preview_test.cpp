@@ -97,15 +97,20 @@ TEST_F(ReportWindows, PreviewShowsWhatPrints) {
   }
 }
 
-// The viewer's preview dialog itself, for review: its first page.
-TEST_F(ReportWindows, PreviewDialogScreenshot) {
+// The viewer's preview dialog holds every page of the report, each drawn.
+TEST_F(ReportWindows, PreviewDialogHoldsEveryPage) {
   TfrmRTFviewer* viewer = Viewer();
   viewer->LoadReport(ReadWholeFile(DataPath("pages/deck_small.rtf")));
-  guitest::ModalAnswer look([](QWidget* dialog) {
+  const int count = viewer->Report()->PageCount();
+  ASSERT_GE(count, 2);
+  guitest::ModalAnswer look([count](QWidget* dialog) {
     dialog->resize(900, 1000);
     guitest::ProcessEvents();
     guitest::SaveScreenshot(dialog, QStringLiteral("print_preview"));
-    if (auto* pages = dialog->findChild<QPrintPreviewWidget*>()) {
+    auto* pages = dialog->findChild<QPrintPreviewWidget*>();
+    EXPECT_NE(pages, nullptr);
+    if (pages) {
+      EXPECT_EQ(pages->pageCount(), count);
       pages->setCurrentPage(2);
       pages->fitInView();
       guitest::ProcessEvents();

@@ -377,13 +377,36 @@ TEST_F(ReportWindows, TextIsChosenAndCopied) {
   EXPECT_EQ(viewer->ReportBytes(), ReportOf(kReports[0])) << "nothing changed";
 }
 
-TEST_F(ReportWindows, ViewerScreenshot) {
+// Zoomed in and scrolled down to the second page: that page shows at the top
+// of the view, white with its text drawn, though the pages above it are out
+// of sight and not painted.
+TEST_F(ReportWindows, ViewerPaintsThePageScrolledToAtItsZoom) {
   TfrmRTFviewer* viewer = Viewer();
   viewer->LoadReport(ReportOf(kReports[0]));
   viewer->parentWidget()->resize(900, 680);
   guitest::Child<QAction>(viewer, "actZoomIn")->trigger();
-  viewer->View()->verticalScrollBar()->setValue(int(viewer->View()->PageRect(1).top()));
+  ASSERT_GE(viewer->Report()->PageCount(), 2);
+  TReportPageView* view = viewer->View();
+  view->verticalScrollBar()->setValue(int(view->PageRect(1).top()));
   guitest::ProcessEvents();
+  const QRectF page =
+      view->PageRect(1).translated(-view->horizontalScrollBar()->value(), -view->verticalScrollBar()->value());
+  EXPECT_NEAR(page.top(), 0, 1);
+  const QImage shot = view->viewport()->grab().toImage();
+  const qreal ratio = shot.devicePixelRatio();
+  const QRect part = QRectF(page.topLeft() * ratio, page.size() * ratio).toRect().intersected(shot.rect());
+  ASSERT_FALSE(part.isEmpty());
+  int white = 0, ink = 0;
+  for (int y = part.top(); y <= part.bottom(); y += 2)
+    for (int x = part.left(); x <= part.right(); x += 2) {
+      const int level = qGray(shot.pixel(x, y));
+      if (level >= 250) ++white;
+      if (level < 128) ++ink;
+    }
+  const int looked = ((part.width() + 1) / 2) * ((part.height() + 1) / 2);
+  EXPECT_GT(white, looked / 2) << "the page is white";
+  EXPECT_GT(ink, 100) << "its text is drawn";
+  EXPECT_TRUE(guitest::TextsWhole(viewer));
   guitest::SaveScreenshot(viewer, QStringLiteral("rtfviewer"));
 }
 
