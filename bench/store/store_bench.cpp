@@ -9,7 +9,6 @@
 
 #include "store/datafile.h"
 #include "platform/dialogs.h"
-#include "store/messages.h"
 #include "store/repeated_zlib.h"
 #include "store/large_datafile.h"
 #include "store/transitrecord.h"

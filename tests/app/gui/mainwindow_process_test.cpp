@@ -12,7 +12,6 @@
 
 #include "app/gui/mainwindow.h"
 #include "gui_support/desktop.h"
-#include "mainwindow.h"
 #include "mainwindow_fixture.h"
 #include "app/gui/startup.h"
 #include "store/changes.h"
