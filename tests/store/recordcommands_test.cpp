@@ -84,8 +84,9 @@ TEST_F(Records, AddedRecordsAndTheirNextFreeNames) {
   EXPECT_EQ(Changes, 4);
   // Adding tells no window: the list that adds opens the record itself.
   EXPECT_TRUE(Told.empty());
-  DeleteCustomer(c->ID);
-  DeleteCustomer(c->ID);  // gone already: nothing
+  const int32_t customer = c->ID;
+  DeleteCustomer(customer);
+  DeleteCustomer(customer);  // gone already: nothing
   EXPECT_EQ(std::tuple(Customers.Count(), Changes), std::tuple(0, 5));
 }
 
