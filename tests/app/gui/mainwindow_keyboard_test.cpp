@@ -128,6 +128,12 @@ TEST_F(MainWindowKeyboard, CtrlEnterConfirmsAndEnterOnAButtonPressesIt) {
                            EXPECT_FALSE(prefs->windowFlags() &
                                         (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
                            EXPECT_EQ(prefs->minimumSize(), prefs->maximumSize());
+                           // The keys act where the keyboard is: in the active window.
+                           if (!QTest::qWaitForWindowActive(prefs)) {
+                             ADD_FAILURE() << "the preferences never became the active window";
+                             prefs->reject();
+                             return;
+                           }
                            prefs->mmoCompany->setFocus();
                            prefs->mmoCompany->moveCursor(QTextCursor::End);
                            QTest::keyClick(prefs->mmoCompany, Qt::Key_Return);
@@ -140,6 +146,11 @@ TEST_F(MainWindowKeyboard, CtrlEnterConfirmsAndEnterOnAButtonPressesIt) {
                            auto* prefs = dynamic_cast<TfrmPreferences*>(dialog);
                            ASSERT_NE(prefs, nullptr);
                            prefs->chkShowGrid->setChecked(true);
+                           if (!QTest::qWaitForWindowActive(prefs)) {
+                             ADD_FAILURE() << "the preferences never became the active window";
+                             prefs->reject();
+                             return;
+                           }
                            auto* cancel = prefs->findChild<QPushButton*>(QStringLiteral("btnCancel"));
                            cancel->setFocus();
                            QTest::keyClick(cancel, Qt::Key_Return);
