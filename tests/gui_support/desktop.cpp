@@ -53,21 +53,22 @@ bool TDesktop::Start(QSize screen, QString& why, bool windowManager) {
   Env.insert(QStringLiteral("DISPLAY"), Display);
   if (!windowManager) return true;
   Wm.setProcessEnvironment(Env);
-  // On a loaded machine openbox may come up slowly or, rarely, give up:
-  // one more start before the test fails, with what it said.
+  // On a loaded machine openbox may come up slowly or, now and then, end at
+  // once with status 1 and no word: it is started again then, a few times,
+  // before the test fails with what it said.
+  auto isManaged = [&] {
+    return Run("xprop", {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+        .contains(QStringLiteral("window id"));
+  };
   bool managed = false;
-  for (int attempt = 0; attempt < 2 && !managed; ++attempt) {
+  for (int attempt = 0; attempt < 3 && !managed; ++attempt) {
     if (Wm.state() == QProcess::NotRunning) Wm.start(QStringLiteral("openbox"), {});
-    managed = Wm.waitForStarted() &&
-              QTest::qWaitFor(
-                  [&] {
-                    return Run("xprop", {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                        .contains(QStringLiteral("window id"));
-                  },
-                  20000);
+    if (!Wm.waitForStarted()) break;
+    (void)QTest::qWaitFor([&] { return (managed = isManaged()) || Wm.state() == QProcess::NotRunning; }, 20000);
   }
   if (!managed) {
-    why = QStringLiteral("openbox did not start: ") + QString::fromLocal8Bit(Wm.readAllStandardError());
+    why = QStringLiteral("openbox did not start (status %1): ").arg(Wm.exitCode()) +
+          QString::fromLocal8Bit(Wm.readAllStandardError());
     return false;
   }
   return true;

@@ -112,7 +112,7 @@ TEST_F(MainWindowProcess, ASecondCopyIsRefusedAndSigtermSavesTheFirst) {
   file.close();
   EXPECT_TRUE(Locked(Places.DataFile));
   EXPECT_EQ(first.state(), QProcess::Running);
-  EXPECT_EQ(desktop.Window(first.processId(), QStringLiteral("Enter username")), userName) << "still asking";
+  EXPECT_EQ(desktop.WaitForWindow(first.processId(), QStringLiteral("Enter username")), userName) << "still asking";
 
   // SIGTERM: the first copy saves as at a normal close and ends with 0.
   const ino_t config = Inode(Places.ConfigFile);
